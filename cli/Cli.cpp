@@ -1,0 +1,65 @@
+#include "cli/Cli.h"
+
+#include <CLI/CLI.hpp>
+#include <functional>
+
+#include "cli/Commands.h"
+#include "cli/LocationArgs.h"
+
+namespace tarnvale::cli {
+namespace {
+
+CLI::Option* addFormat(CLI::App* app, const std::string& name, int& target, const std::string& help) {
+  return app->add_option(name, target, help)
+      ->transform(CLI::CheckedTransformer(FormatNames(), CLI::ignore_case))
+      ->option_text("loc|ngr|deg|dms");
+}
+
+void addEnds(CLI::App* app, EndsOptions& ends) {
+  app->add_option("--tx", ends.tx, "transmitter location")->required();
+  app->add_option("--rx", ends.rx, "receiver location")->required();
+  addFormat(app, "--format", ends.format, "format of both locations");
+  addFormat(app, "--tx-format", ends.txFormat, "format of the transmitter location");
+  addFormat(app, "--rx-format", ends.rxFormat, "format of the receiver location");
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Io io{out, err};
+  CLI::App app{"Tarnvale: basic transmission loss of radio paths over terrain", "tarnvale-cli"};
+  app.require_subcommand(1);
+  std::function<int()> action;
+
+  LocateOptions locate;
+  CLI::App* locateCmd = app.add_subcommand("locate", "parse a location and show it in all four formats");
+  locateCmd->add_option("text", locate.text, "location text")->required();
+  addFormat(locateCmd, "--format", locate.format, "format of the text")->required();
+  locateCmd->add_flag("--json", locate.json, "print one JSON object");
+  locateCmd->callback([&] { action = [&] { return RunLocate(locate, io); }; });
+
+  RangeOptions range;
+  CLI::App* rangeCmd = app.add_subcommand("range", "great-circle range and bearing between two locations");
+  addEnds(rangeCmd, range.ends);
+  rangeCmd->add_flag("--json", range.json, "print one JSON object");
+  rangeCmd->callback([&] { action = [&] { return RunRange(range, io); }; });
+
+  std::vector<const char*> argv;
+  argv.reserve(args.size() + 1);
+  if (args.empty()) argv.push_back("tarnvale-cli");
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  try {
+    app.parse(static_cast<int>(argv.size()), argv.data());
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e, out, err);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e, out, err);
+  } catch (const CLI::ParseError& e) {
+    err << "tarnvale-cli: " << e.what() << "\n";
+    err << "Run 'tarnvale-cli --help' for usage.\n";
+    return kExitUsage;
+  }
+  return action ? action() : kExitUsage;
+}
+
+}  // namespace tarnvale::cli

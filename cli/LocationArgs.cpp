@@ -1,0 +1,52 @@
+#include "cli/LocationArgs.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+
+namespace tarnvale::cli {
+namespace {
+
+bool readNumber(const char*& p, double& value) {
+  while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+  // Only plain decimal numbers: no "nan", "inf" or hexadecimal forms.
+  const char* q = p;
+  if (*q == '+' || *q == '-') ++q;
+  if (!std::isdigit(static_cast<unsigned char>(*q)) && *q != '.') return false;
+  char* end = nullptr;
+  value = std::strtod(p, &end);
+  if (end == p || !std::isfinite(value)) return false;
+  for (const char* c = p; c < end; ++c)
+    if (*c == 'x' || *c == 'X') return false;
+  p = end;
+  return true;
+}
+
+/// "lat,lon" or "lat lon" as two signed numbers and nothing else.
+bool parsePlainNumbers(const std::string& text, double& latitude, double& longitude) {
+  const char* p = text.c_str();
+  if (!readNumber(p, latitude)) return false;
+  while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+  if (*p == ',') ++p;
+  if (!readNumber(p, longitude)) return false;
+  while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+  return *p == '\0';
+}
+
+}  // namespace
+
+const std::map<std::string, int>& FormatNames() {
+  static const std::map<std::string, int> names = {
+      {"loc", kFormatLocator}, {"ngr", kFormatGridReference}, {"deg", kFormatDegrees}, {"dms", kFormatDms}};
+  return names;
+}
+
+CLocator ParseLocation(const std::string& text, int format) {
+  CLocator location(text, format);
+  if (location.isValid() || format != kFormatDegrees) return location;
+  double latitude = 0.0, longitude = 0.0;
+  if (parsePlainNumbers(text, latitude, longitude)) return CLocator(latitude, longitude);
+  return location;
+}
+
+}  // namespace tarnvale::cli
