@@ -1,0 +1,1 @@
+#include "climate/Refractivity.h"
