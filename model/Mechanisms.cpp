@@ -1,0 +1,234 @@
+// The loss mechanisms of a calculation: line of sight and three-edge
+// diffraction, ducting/layer reflection, troposcatter and the overall blend.
+#include <algorithm>
+#include <cmath>
+
+#include "model/LossFunctions.h"
+#include "model/Terrain.h"
+
+namespace tarnvale {
+
+namespace {
+constexpr double kEarthRadiusKm = 6371.0;
+constexpr double kNoEdge = -99999.0;          // below any diffraction parameter
+constexpr double kNoReceiverEdge = -99990.0;  // the receiver-side search starts here
+// Sampled spans shorter than this get free-space loss only.
+constexpr double kShortSpanKm = 0.1;
+// Above this the exponentials of the ducting blend would overflow.
+constexpr double kBlendLimitDb = 500.0;
+// Bounds of the ducting time percentage beta (%): positive, so that its
+// logarithms stay finite and p / beta cannot overflow, and at most 100.
+constexpr double kMinBeta = 1e-300;
+constexpr double kMaxBeta = 100.0;
+}  // namespace
+
+double CTerrain::edgeParameter(int i, int a, int b, double radiusKm, double wavelengthM) const {
+  const double* x = profile_.dist.data();
+  const double* h = profile_.height.data();
+  const double u = x[i] - x[a];
+  const double w = x[b] - x[i];
+  const double span = x[b] - x[a];
+  const double clearance = 1000.0 * u * w / (2.0 * radiusKm) + h[i] - (h[a] * w + h[b] * u) / span;
+  // Measured across the inclined ray from A to B, not across the vertical.
+  const double cosAlpha = std::cos(std::atan2(0.001 * (h[b] - h[a]), span));
+  return cosAlpha * clearance * std::sqrt(0.002 * span / (wavelengthM * u * w));
+}
+
+bool CTerrain::diffraction() {
+  const TerrainProfile& p = profile_;
+  const int n = p.n;
+  const double f = r_.frequency;
+  const double d = p.pathLength;
+  const double lambda = 0.3 / f;
+  const double ae = kEarthRadiusKm * r_.k50;
+
+  r_.Lbfsg = loss::FreeSpaceLoss(f, d);
+  r_.Lm = r_.Lt = r_.Lr = 0.0;
+
+  // Principal edge: the sample with the greatest diffraction parameter over
+  // the whole span; the first of equal maxima wins.
+  const double span = n >= 2 ? p.dist[n - 1] - p.dist[0] : 0.0;
+  int e = n >= 3 ? 1 : 0;
+  double best = kNoEdge;
+  for (int i = 1; i <= n - 2; ++i) {
+    const double nu = edgeParameter(i, 0, n - 1, ae, lambda);
+    if (nu > best) {
+      best = nu;
+      e = i;
+    }
+  }
+  r_.principalEdge = e;
+  r_.txEdge = e;
+  r_.rxEdge = e;
+
+  // A very short span is free space only; its horizons are still found so
+  // that the ducting step reads defined distances and angles.
+  if (n < 2 || span < kShortSpanKm) {
+    if (!horizonAnalysis(e)) return false;
+    r_.lineOfSight = true;
+    r_.Lb0p = r_.Lb0beta = r_.Lbd50 = r_.Lbd = r_.Lbfsg;
+    r_.Ldp = 0.0;
+    return true;
+  }
+
+  const double lm = loss::KnifeEdgeLoss(best);
+  r_.Lm = lm;
+  if (!horizonAnalysis(e)) return false;
+
+  auto es = [&](double q) { return loss::Enhancement(q, r_.dlt, r_.dlr); };
+  if (lm == 0.0) {
+    r_.lineOfSight = true;
+    r_.Lbd50 = r_.Lbfsg + es(50.0);
+    r_.Lb0beta = r_.Lbfsg + es(r_.beta0);
+    r_.Lb0p = r_.Lbfsg + es(r_.percent);
+    r_.Ldp = 0.0;
+    r_.Lbd = r_.Lb0p;
+    return true;
+  }
+  r_.lineOfSight = false;
+
+  // Secondary edges either side of the principal one.
+  double lt = 0.0;
+  if (e != 1) {
+    double bestT = kNoEdge;
+    int edge = e;
+    for (int i = 1; i <= e - 1; ++i) {
+      const double nu = edgeParameter(i, 0, e, ae, lambda);
+      if (nu > bestT) {
+        bestT = nu;
+        edge = i;
+      }
+    }
+    lt = loss::KnifeEdgeLoss(bestT);
+    r_.txEdge = lt > 0.0 ? edge : e;
+  }
+  double lr = 0.0;
+  if (e != n - 2) {
+    double bestR = kNoReceiverEdge;
+    int edge = e;
+    for (int i = e + 1; i <= n - 2; ++i) {
+      const double nu = edgeParameter(i, e, n - 1, ae, lambda);
+      if (nu > bestR) {
+        bestR = nu;
+        edge = i;
+      }
+    }
+    lr = loss::KnifeEdgeLoss(bestR);
+    r_.rxEdge = lr > 0.0 ? edge : e;
+  }
+  r_.Lt = lt;
+  r_.Lr = lr;
+
+  r_.Lb0p = r_.Lbfsg + es(r_.percent);
+  r_.Lb0beta = r_.Lbfsg + es(r_.beta0);
+  const double ld50 = lm + (1.0 - std::exp(-lm / 6.0)) * (lt + lr + 10.0 + 0.04 * span);
+  r_.Lbd50 = r_.Lbfsg + ld50;
+  if (r_.percent == 50.0) {
+    r_.Ldp = ld50;
+    r_.Lbd = r_.Lbd50;
+    return true;
+  }
+
+  // The same edges on the earth exceeded for beta0 % of the time.
+  const double aBeta = kEarthRadiusKm * r_.kBeta;
+  const double nuBeta = edgeParameter(e, 0, n - 1, aBeta, lambda);
+  const double lmBeta = loss::KnifeEdgeLoss(nuBeta);
+  const double ltBeta =
+      (lt > 0.0 && r_.txEdge >= 1) ? loss::KnifeEdgeLoss(edgeParameter(r_.txEdge, 0, e, aBeta, lambda)) : 0.0;
+  const double lrBeta =
+      (lr > 0.0 && r_.rxEdge >= 1) ? loss::KnifeEdgeLoss(edgeParameter(r_.rxEdge, e, n - 1, aBeta, lambda)) : 0.0;
+  const double ldBeta =
+      nuBeta > -0.78 ? lmBeta + (1.0 - std::exp(-lmBeta / 6.0)) * (0.04 * span + ltBeta + lrBeta + 10.0) : 0.0;
+  r_.Ldp = ld50 + loss::InterpolationFactor(r_.percent, r_.beta0) * (ldBeta - ld50);
+  r_.Lbd = r_.Lb0p + r_.Ldp;
+  return true;
+}
+
+void CTerrain::ducting() {
+  const TerrainProfile& p = profile_;
+  const int n = p.n;
+  const double f = r_.frequency;
+  const double d = p.pathLength;
+  const double ae = kEarthRadiusKm * r_.k50;
+  const double dlt = r_.dlt, dlr = r_.dlr;
+
+  // Site shielding by the horizons.
+  const double thetaT2 = r_.theta_t - 0.1 * dlt;
+  const double thetaR2 = r_.theta_r - 0.1 * dlr;
+  const double ast = thetaT2 > 0.0 ? 20.0 * std::log10(1.0 + 0.361 * thetaT2 * std::sqrt(f * dlt)) +
+                                         0.264 * thetaT2 * std::pow(f, 1.0 / 3.0)
+                                   : 0.0;
+  const double asr = thetaR2 > 0.0 ? 20.0 * std::log10(1.0 + 0.361 * thetaR2 * std::sqrt(f * dlr)) +
+                                         0.264 * thetaR2 * std::pow(f, 1.0 / 3.0)
+                                   : 0.0;
+  // Over-sea coupling near the coast.
+  const double act = (r_.omega >= 0.75 && r_.dct <= dlt && r_.dct <= 5.0)
+                         ? -3.0 * std::exp(-0.25 * r_.dct * r_.dct) * (1.0 + std::tanh(0.07 * (50.0 - p.height[0])))
+                         : 0.0;
+  const double acr = (r_.omega >= 0.75 && r_.dcr <= dlr && r_.dcr <= 5.0)
+                         ? -3.0 * std::exp(-0.25 * r_.dcr * r_.dcr) *
+                               (1.0 + std::tanh(0.07 * (50.0 - p.height[n - 1])))
+                         : 0.0;
+  const double af = 102.45 + 20.0 * std::log10(f) + 20.0 * std::log10(dlt + dlr) + ast + asr + act + acr;
+
+  const double tau = 1.0 - std::exp(-4.12e-4 * std::pow(r_.dlm, 2.41));
+  double alpha = -0.6 - 3.5e-9 * std::pow(d, 3.1) * tau;
+  if (alpha < -3.4) alpha = -3.4;
+  const double rootSum = std::sqrt(r_.hte) + std::sqrt(r_.hre);
+  double mu2 = std::pow(500.0 / ae * d * d / (rootSum * rootSum), alpha);
+  if (mu2 > 1.0) mu2 = 1.0;
+  const double di = std::min(d - dlt - dlr, 40.0);
+  const double mu3 = r_.hm > 10.0 ? std::exp(-4.6e-5 * (r_.hm - 10.0) * (43.0 + 6.0 * di)) : 1.0;
+  // Both antennas at zero height above the smooth surface would make beta 0
+  // and every logarithm below infinite: a tiny positive beta gives a very
+  // large but finite ducting loss instead. Above 100 % beta would have no
+  // meaning and would make the base of gamma's power negative.
+  const double beta = std::clamp(r_.beta0 * mu2 * mu3, kMinBeta, kMaxBeta);
+
+  const double thetaT1 = r_.theta_t <= 0.1 * dlt ? r_.theta_t : 0.1 * dlt;
+  const double thetaR1 = r_.theta_r <= 0.1 * dlr ? r_.theta_r : 0.1 * dlr;
+  const double thetaPrime = 1000.0 * d / ae + thetaT1 + thetaR1;
+
+  const double logBeta = std::log10(beta);
+  const double gamma = 1.076 / std::pow(2.0058 - logBeta, 1.012) *
+                       std::exp(-(9.51 - 4.8 * logBeta + 0.198 * logBeta * logBeta) * 1e-6 * std::pow(d, 1.13));
+  const double ratio = r_.percent / beta;
+  const double ap = -12.0 + (1.2 + 0.0037 * d) * std::log10(ratio) + 12.0 * std::pow(ratio, gamma);
+  const double gammaD = 5e-5 * ae * std::pow(f, 1.0 / 3.0);
+  r_.Lba = af + gammaD * thetaPrime + ap;
+}
+
+bool CTerrain::troposcatter() {
+  if (!initialised_) return false;
+  const double d = profile_.pathLength;
+  const double f = r_.frequency;
+  const double ae = kEarthRadiusKm * r_.k50;
+  r_.theta = 1000.0 * d / ae + r_.theta_t + r_.theta_r;
+  if (d > 0.0) {
+    const double logHalfF = std::log10(f / 2.0);
+    const double lf = 25.0 * std::log10(f) - 2.5 * logHalfF * logHalfF;
+    r_.Lbs = 190.1 + lf + 20.0 * std::log10(d) + 0.573 * r_.theta - 0.15 * r_.N0 -
+             10.125 * std::pow(std::log10(50.0 / r_.percent), 0.7);
+  } else {
+    r_.Lbs = 0.0;
+  }
+  return true;
+}
+
+void CTerrain::overall() {
+  const double d = profile_.pathLength;
+  const double fj = loss::AngularBlend(r_.theta);
+  const double fk = loss::DistanceBlend(d);
+  const double fi = loss::InterpolationFactor(r_.percent, r_.beta0);
+  const double lminb0p = r_.percent >= r_.beta0
+                             ? r_.Lbd50 + (r_.Lb0beta + (1.0 - r_.omega) * r_.Ldp - r_.Lbd50) * fi
+                             : r_.Lb0p + (1.0 - r_.omega) * r_.Ldp;
+  const double lminbap = (r_.Lba >= kBlendLimitDb || r_.Lb0p >= kBlendLimitDb)
+                             ? std::max(r_.Lba, r_.Lb0p)
+                             : 2.5 * std::log(std::exp(0.4 * r_.Lba) + std::exp(0.4 * r_.Lb0p));
+  const double lbda = lminbap > r_.Lbd ? r_.Lbd : lminbap + (r_.Lbd - lminbap) * fk;
+  const double lbam = lbda + (lminb0p - lbda) * fj;
+  r_.Lb = -5.0 * std::log10(std::pow(10.0, -0.2 * r_.Lbs) + std::pow(10.0, -0.2 * lbam));
+}
+
+}  // namespace tarnvale

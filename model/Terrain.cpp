@@ -1,0 +1,300 @@
+// The model object's construction, the order of a calculation and the path
+// parameters shared by every mechanism.
+#include "model/Terrain.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "model/LossFunctions.h"
+
+namespace tarnvale {
+
+namespace {
+constexpr double kEarthRadiusKm = 6371.0;
+constexpr double kEarthDiameterM = 12742000.0;
+constexpr unsigned char kZoneSea = 1;
+constexpr unsigned char kZoneInland = 3;
+// A zero distance to the terminal would make an elevation angle infinite.
+constexpr double kMinAngleDistanceKm = 1e-5;
+constexpr double kNoAngle = -3141.5;  // below any elevation angle (mrad)
+}  // namespace
+
+CTerrain::CTerrain()
+    : hullIndex_(TerrainProfile::kCapacity, -1),
+      fresnelRadius_(TerrainProfile::kCapacity, 0.0),
+      rayHeight_(TerrainProfile::kCapacity, 0.0) {
+  initialised_ = static_cast<int>(profile_.dist.size()) == TerrainProfile::kCapacity &&
+                 static_cast<int>(hullIndex_.size()) == TerrainProfile::kCapacity;
+}
+
+bool CTerrain::start(bool coverage, double N0, double deltaN, double frequency, double percent,
+                     double txAntennaHeight, double rxAntennaHeight) {
+  r_.ok = false;
+  if (!initialised_) return false;
+  r_.coverageMode = coverage;
+  profile_.maxHeight = 0.0;
+  profile_.midBulge = 0.0;
+  profile_.n = 0;
+  r_.kBeta = 3.0;
+  r_.N0 = N0;
+  r_.deltaN = deltaN;
+  r_.k50 = 157.0 / (157.0 - deltaN);
+  r_.frequency = frequency;
+  r_.percent = percent;
+  r_.txAntennaHeight = txAntennaHeight;
+  r_.rxAntennaHeight = rxAntennaHeight;
+  r_.hullCount = 0;
+  // A lapse of 157 N-units/km or more has no effective Earth (flat or
+  // concave); such a path has no valid result.
+  return std::isfinite(r_.k50) && r_.k50 > 0.0;
+}
+
+bool CTerrain::CalculateProfile(const TerrainProfile& supplied, double meanLatitude, double N0, double deltaN,
+                                double frequency, double percent, double txAntennaHeight, double rxAntennaHeight,
+                                bool coverage) {
+  if (!start(coverage, N0, deltaN, frequency, percent, txAntennaHeight, rxAntennaHeight)) return false;
+  r_.meanLatitude = meanLatitude;
+  const int n = supplied.n;
+  if (n < 1 || n > TerrainProfile::kCapacity) return false;
+  for (int i = 1; i < n; ++i)
+    if (!(supplied.dist[i] > supplied.dist[i - 1])) return false;
+  const double length = supplied.pathLength;
+  if (!(length >= 0.1)) return false;
+
+  // The same earth bulge a sampled path carries, for display.
+  const double re = kEarthRadiusKm * r_.k50;
+  const double chord = std::trunc(1000.0 * std::sqrt(std::max(0.0, re * re - (length / 2) * (length / 2))));
+  profile_.n = n;
+  profile_.pathLength = length;
+  profile_.maxHeight = -9999.0;
+  for (int i = 0; i < n; ++i) {
+    profile_.dist[i] = supplied.dist[i];
+    profile_.height[i] = supplied.height[i];
+    profile_.zone[i] = supplied.zone[i];
+    const double x = supplied.dist[i] - length / 2;
+    profile_.curvature[i] = (i == 0 || i == n - 1 || coverage)
+                                ? 0.0
+                                : 1000.0 * std::sqrt(std::max(0.0, re * re - x * x)) - chord;
+    profile_.maxHeight = std::max(profile_.maxHeight, profile_.height[i]);
+  }
+  if (!coverage) profile_.midBulge = 125.0 * length * length / re;
+  return analyse();
+}
+
+bool CTerrain::analyse() {
+  TerrainProfile& p = profile_;
+  const int n = p.n;
+  p.height[0] += r_.txAntennaHeight;
+  p.height[n - 1] += r_.rxAntennaHeight;
+
+  zoneStatistics();
+  if (!beta0Step()) return false;
+  if (!diffraction()) return false;
+  if (r_.coverageMode && !horizonAnalysis(r_.principalEdge)) return false;
+  if (!smoothEarthHeights()) return false;
+  if (!r_.coverageMode) lineOfSightString();
+  if (!roughness()) return false;
+  ducting();
+  if (!troposcatter()) return false;
+  overall();
+  r_.ok = true;
+  return true;
+}
+
+void CTerrain::zoneStatistics() {
+  const TerrainProfile& p = profile_;
+  const int n = p.n;
+  const double d = p.pathLength;
+  // Each sample stands for half the distance between its neighbours.
+  auto share = [&](int i) {
+    if (n < 2) return 0.0;
+    if (i == 0) return (p.dist[1] - p.dist[0]) / 2.0;
+    if (i == n - 1) return (p.dist[n - 1] - p.dist[n - 2]) / 2.0;
+    return (p.dist[i + 1] - p.dist[i - 1]) / 2.0;
+  };
+  double sea = 0.0, landRun = 0.0, inlandRun = 0.0;
+  r_.dtm = 0.0;
+  r_.dlm = 0.0;
+  int firstSea = -1, lastSea = -1;
+  for (int i = 0; i < n; ++i) {
+    const double s = share(i);
+    if (p.zone[i] == kZoneSea) {
+      sea += s;
+      landRun = 0.0;
+      if (firstSea < 0) firstSea = i;
+      lastSea = i;
+    } else {
+      landRun += s;
+      r_.dtm = std::max(r_.dtm, landRun);
+    }
+    if (p.zone[i] == kZoneInland) {
+      inlandRun += s;
+      r_.dlm = std::max(r_.dlm, inlandRun);
+    } else {
+      inlandRun = 0.0;
+    }
+  }
+  r_.omega = sea / d;
+  if (r_.omega == 0.0) {
+    r_.dct = -1.0;
+    r_.dcr = -1.0;
+    return;
+  }
+  r_.dct = firstSea == 0 ? 0.0 : (p.dist[firstSea - 1] + p.dist[firstSea]) / 2.0;
+  r_.dcr = lastSea == n - 1 ? 0.0 : d - (p.dist[lastSea] + p.dist[lastSea + 1]) / 2.0;
+}
+
+bool CTerrain::beta0Step() {
+  if (profile_.pathLength < 0.001) return false;
+  r_.beta0 = loss::Beta0(r_.meanLatitude, r_.dtm, r_.dlm);
+  return true;
+}
+
+bool CTerrain::horizonAnalysis(int principalEdge) {
+  const TerrainProfile& p = profile_;
+  const int n = p.n;
+  const double d = p.pathLength;
+  const int e = principalEdge;
+  if (d < 0.001 || n < 3) {
+    r_.lineOfSight = true;
+    r_.theta_t = 0.0;
+    r_.theta_r = 0.0;
+    return false;
+  }
+  const double ae = kEarthRadiusKm * r_.k50;
+  const double* h = p.height.data();
+  const double* x = p.dist.data();
+
+  const double thetaTd = (h[n - 1] - h[0]) / d - 1000.0 * d / (2.0 * ae);
+  r_.ilt = e;
+  r_.dlt = x[e] - x[0];
+  double maximum = kNoAngle;
+  for (int i = 1; i <= n - 2; ++i) {
+    double di = x[i] - x[0];
+    if (di == 0.0) di = kMinAngleDistanceKm;
+    const double angle = (h[i] - h[0]) / di - 1000.0 * di / (2.0 * ae);
+    if (angle >= maximum) {  // the last of equal maxima wins
+      maximum = angle;
+      r_.ilt = i;
+      r_.dlt = di;
+    }
+  }
+  r_.lineOfSight = maximum <= thetaTd;
+  r_.theta_t = std::max(maximum, thetaTd);
+
+  const double thetaRd = (h[0] - h[n - 1]) / d - 1000.0 * d / (2.0 * ae);
+  if (r_.lineOfSight) {
+    r_.theta_r = thetaRd;
+    r_.ilt = e;
+    r_.ilr = e;
+    r_.dlt = x[e];
+    r_.dlr = d - x[e];
+    return true;
+  }
+  r_.ilr = e;
+  r_.dlr = d - x[e];
+  double maximumR = kNoAngle;
+  for (int j = 1; j <= n - 2; ++j) {
+    double dj = d - x[j];
+    if (dj == 0.0) dj = kMinAngleDistanceKm;
+    const double angle = (h[j] - h[n - 1]) / dj - 1000.0 * dj / (2.0 * ae);
+    if (angle >= maximumR) {
+      maximumR = angle;
+      r_.ilr = j;
+      r_.dlr = dj;
+    }
+  }
+  r_.theta_r = std::max(maximumR, thetaRd);
+  return true;
+}
+
+bool CTerrain::smoothEarthHeights() {
+  const TerrainProfile& p = profile_;
+  const int n = p.n;
+  const double d = p.pathLength;
+  if (d < 0.0001 || n <= 2) return false;
+  auto ground = [&](int i) {
+    if (i == 0) return p.height[0] - r_.txAntennaHeight;
+    if (i == n - 1) return p.height[n - 1] - r_.rxAntennaHeight;
+    return p.height[i];
+  };
+  double sum = 0.0;
+  for (int i = 0; i < n; ++i) sum += ground(i);
+  const double mean = sum / n;
+  double numerator = 0.0, denominator = 0.0;
+  for (int i = 0; i < n; ++i) {
+    const double xc = p.dist[i] - d / 2.0;
+    numerator += (ground(i) - mean) * xc;
+    denominator += xc * xc;
+  }
+  const double slope = numerator / denominator;
+  double hst = mean - slope * d / 2.0;
+  double hsr = hst + slope * d;
+  hst = std::min(hst, ground(0));
+  hsr = std::min(hsr, ground(n - 1));
+  r_.hst = hst;
+  r_.hsr = hsr;
+  r_.slope = (hsr - hst) / d;
+  r_.hte = p.height[0] - hst;
+  r_.hre = p.height[n - 1] - hsr;
+  return true;
+}
+
+bool CTerrain::roughness() {
+  const TerrainProfile& p = profile_;
+  const int n = p.n;
+  if (p.pathLength < 0.0001 || n <= 2) return false;
+  if (r_.lineOfSight) {
+    const int e = r_.principalEdge;
+    r_.hm = p.height[e] - (r_.hst + r_.slope * p.dist[e]);
+    return true;
+  }
+  double hm = -100000.0;
+  for (int i = r_.ilt; i <= r_.ilr; ++i) hm = std::max(hm, p.height[i] - (r_.hst + r_.slope * p.dist[i]));
+  r_.hm = hm;
+  return true;
+}
+
+void CTerrain::lineOfSightString() {
+  const TerrainProfile& p = profile_;
+  const int n = p.n;
+  const double* h = p.height.data();
+  const double* x = p.dist.data();
+  // The string stretched over the terrain on an earth of radius k50 x 6371 km:
+  // from each vertex the next is the sample seen at the highest angle.
+  int count = 0;
+  int c = 0;
+  while (c < n - 1 && count < TerrainProfile::kCapacity) {
+    double best = -9999.0;
+    int next = n - 1;
+    for (int k = c + 1; k < n; ++k) {
+      const double run = 1000.0 * (x[k] - x[c]);
+      const double angle = std::atan2(h[k] - h[c], run) - run / (r_.k50 * kEarthDiameterM);
+      if (angle > best) {
+        best = angle;
+        next = k;
+      }
+    }
+    hullIndex_[count++] = next;
+    c = next;
+  }
+  r_.hullCount = count;
+
+  const double wavelengthFactor = 0.2998 / r_.frequency;
+  int s = 0;
+  for (int v = 0; v < count; ++v) {
+    const int e = hullIndex_[v];
+    const double o = 1000.0 * (x[e] - x[s]);
+    for (int l = s; l < e; ++l) {
+      const double xl = 1000.0 * (x[l] - x[s]);
+      fresnelRadius_[l] = (xl > 0.0 && xl < o) ? std::sqrt(wavelengthFactor * xl * (o - xl) / o) : 0.0;
+      rayHeight_[l] = h[s] + xl * (h[e] - h[s]) / o - 0.001 * xl * (o - xl) / (2.0 * kEarthRadiusKm * r_.k50) + 0.5;
+    }
+    s = e;
+  }
+  rayHeight_[n - 1] = h[n - 1];
+  fresnelRadius_[n - 1] = 0.0;
+}
+
+}  // namespace tarnvale
