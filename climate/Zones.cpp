@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <new>
+#include <stdexcept>
 #include <utility>
 
 namespace tarnvale {
@@ -102,7 +103,7 @@ const ZoneImage* CZONES::zoneImage(double west, double south, int columns, int r
     image_->rows = rows;
     image_->columns = columns;
     image_->codes.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns));
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {  // bad_alloc, or length_error for a size no vector holds
     image_.reset();
     return nullptr;
   }

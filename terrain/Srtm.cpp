@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <new>
+#include <stdexcept>
 #include <utility>
 
 namespace tarnvale {
@@ -191,7 +192,7 @@ const TerrainGrid* CSRTM::sampleGrid(double west, double south, int columns, int
     grid_->rows = rows;
     grid_->columns = columns;
     grid_->heights.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns));
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {  // bad_alloc, or length_error for a size no vector holds
     grid_.reset();
     return nullptr;
   }
