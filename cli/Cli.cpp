@@ -44,6 +44,27 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   rangeCmd->add_flag("--json", range.json, "print one JSON object");
   rangeCmd->callback([&] { action = [&] { return RunRange(range, io); }; });
 
+  // Negative numbers such as -1.5 are taken as positionals, as no option is
+  // named after a digit.
+  HeightOptions height;
+  CLI::App* heightCmd = app.add_subcommand("height", "ground height at a point from the SRTM tiles");
+  heightCmd->add_option("lat", height.latitude, "latitude (decimal degrees, north positive)")->required();
+  heightCmd->add_option("lon", height.longitude, "longitude (decimal degrees, east positive)")->required();
+  heightCmd->add_option("--terrain", height.terrain, "directory of the .hgt tiles (default: working directory)")
+      ->check(CLI::ExistingDirectory);
+  heightCmd->add_flag("--interpolate", height.interpolate, "interpolate between the four nodes around the point");
+  heightCmd->add_flag("--json", height.json, "print one JSON object");
+  heightCmd->callback([&] { action = [&] { return RunHeight(height, io); }; });
+
+  ZoneOptions zone;
+  CLI::App* zoneCmd = app.add_subcommand("zone", "radio-climatic zone at a point from zones01.dem");
+  zoneCmd->add_option("lat", zone.latitude, "latitude (decimal degrees, north positive)")->required();
+  zoneCmd->add_option("lon", zone.longitude, "longitude (decimal degrees, east positive)")->required();
+  zoneCmd->add_option("--terrain", zone.terrain, "directory holding zones01.dem (default: working directory)")
+      ->check(CLI::ExistingDirectory);
+  zoneCmd->add_flag("--json", zone.json, "print one JSON object");
+  zoneCmd->callback([&] { action = [&] { return RunZone(zone, io); }; });
+
   std::vector<const char*> argv;
   argv.reserve(args.size() + 1);
   if (args.empty()) argv.push_back("tarnvale-cli");

@@ -40,4 +40,28 @@ struct RangeOptions {
 };
 int RunRange(const RangeOptions& options, Io& io);
 
+/// Reads LAT and LON as plain decimal numbers of degrees; on failure writes a
+/// usage message and returns false.
+bool ParsePoint(const std::string& latitudeText, const std::string& longitudeText, double& latitude,
+                double& longitude, Io& io);
+
+struct HeightOptions {
+  std::string latitude;   ///< degrees, as typed
+  std::string longitude;  ///< degrees, as typed
+  std::string terrain = ".";  ///< directory of the .hgt tiles
+  bool interpolate = false;
+  bool json = false;
+};
+/// Ground height at a point in whole metres (0 sea, -32767 no data).
+int RunHeight(const HeightOptions& options, Io& io);
+
+struct ZoneOptions {
+  std::string latitude;   ///< degrees, as typed
+  std::string longitude;  ///< degrees, as typed
+  std::string terrain = ".";  ///< directory holding zones01.dem
+  bool json = false;
+};
+/// Radio-climatic zone code at a point (1 sea, 2 coastal land, 3 inland, 255 no data).
+int RunZone(const ZoneOptions& options, Io& io);
+
 }  // namespace tarnvale::cli

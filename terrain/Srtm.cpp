@@ -1,1 +1,218 @@
 #include "terrain/Srtm.h"
+
+#include <cmath>
+#include <new>
+#include <stdexcept>
+#include <utility>
+
+namespace tarnvale {
+
+using namespace srtm;
+
+namespace {
+
+bool inRange(double latitude, double longitude) {
+  // Written so that NaN falls outside.
+  return latitude >= kMinLatitude && latitude < kMaxLatitude && longitude >= kMinLongitude &&
+         longitude < kMaxLongitude;
+}
+
+// The grid line nearest to x (degrees).
+double snapToGrid(double x) { return std::floor(x * kSamplesPerDegree + 0.5) * kSpacingDeg; }
+
+}  // namespace
+
+CSRTM::CSRTM(int slotCount, std::string terrainDirectory) : terrainDirectory_(std::move(terrainDirectory)) {
+  try {
+    availability_.assign(static_cast<std::size_t>(kCellRows) * kCellColumns, 1);
+  } catch (const std::bad_alloc&) {
+    valid_ = false;
+  }
+  if (slotCount > 0) {
+    slots_.reset(new (std::nothrow) CSRTMTILE[static_cast<std::size_t>(slotCount)]);
+    if (slots_) {
+      slotCount_ = slotCount;
+      for (int i = 0; i < slotCount_; ++i)
+        if (!slots_[i].hasSamples()) valid_ = false;
+    } else {
+      valid_ = false;
+    }
+  }
+}
+
+std::optional<CSRTM::Cell> CSRTM::cellOf(double latitude, double longitude) {
+  if (!inRange(latitude, longitude)) return std::nullopt;
+  return Cell{CSRTMTILE::cellCorner(latitude), CSRTMTILE::cellCorner(longitude)};
+}
+
+int CSRTM::flagIndex(Cell cell) {
+  // An exact -90 or -180 names a cell beyond the map's edge (s91, w181): no
+  // tile can exist there.
+  const int row = cell.south - kSouthmostCell;
+  const int column = cell.west - kWestmostCell;
+  if (row < 0 || row >= kCellRows || column < 0 || column >= kCellColumns) return -1;
+  return row * kCellColumns + column;
+}
+
+bool CSRTM::available(Cell cell) const {
+  const int index = flagIndex(cell);
+  return index >= 0 && !availability_.empty() && availability_[static_cast<std::size_t>(index)] != 0;
+}
+
+bool CSRTM::cellAvailable(double latitude, double longitude) const {
+  const auto cell = cellOf(latitude, longitude);
+  return cell && available(*cell);
+}
+
+int CSRTM::findSlot(double latitude, double longitude) const {
+  const auto cell = cellOf(latitude, longitude);
+  return cell ? findCell(*cell) : -1;
+}
+
+int CSRTM::loadSlot(double latitude, double longitude) const {
+  const auto cell = cellOf(latitude, longitude);
+  return cell ? loadCell(*cell) : -1;
+}
+
+int CSRTM::findCell(Cell cell) const {
+  // Every visit moves the slot's score, so that the scores follow recent use.
+  // A slot serves the point when it holds the tile the point's cell names; a
+  // point on an exact negative whole degree thus finds the tile it was loaded
+  // from (whose north or east edge it lies on).
+  int found = -1;
+  for (int i = 0; i < slotCount_; ++i) {
+    CSRTMTILE& tile = slots_[i];
+    if (tile.holdsCell(cell.south, cell.west)) {
+      tile.gainScore();
+      found = i;
+    } else {
+      tile.loseScore();
+    }
+  }
+  return found;
+}
+
+int CSRTM::loadCell(Cell cell) const {
+  if (!available(cell) || slotCount_ == 0) return -1;
+  int victim = 0;
+  for (int i = 1; i < slotCount_; ++i)
+    if (slots_[i].score() < slots_[victim].score()) victim = i;
+  if (slots_[victim].load(terrainDirectory_, cell.south, cell.west)) return victim;
+  availability_[static_cast<std::size_t>(flagIndex(cell))] = 0;
+  return -1;
+}
+
+int CSRTM::heightAt(double latitude, double longitude, bool interpolate) const {
+  if (!inRange(latitude, longitude)) return kMissingValue;
+  return interpolate ? interpolatedHeight(latitude, longitude) : plainHeight(latitude, longitude);
+}
+
+int CSRTM::plainHeight(double latitude, double longitude) const {
+  const auto cell = cellOf(latitude, longitude);
+  if (!cell || !available(*cell)) return kMissingValue;
+  int s = findCell(*cell);
+  if (s < 0) s = loadCell(*cell);
+  if (s < 0) return kMissingValue;
+  const CSRTMTILE& tile = slots_[s];
+  if (!tile.loaded()) return kSeaValue;
+  // The node at or south-west of the point.
+  const double i = std::trunc(std::fabs(tile.south() - latitude) / kSpacingDeg);
+  const double j = std::trunc(std::fabs(tile.west() - longitude) / kSpacingDeg);
+  const double row = kLastIndex - i;
+  if (row < 0 || row > kLastIndex || j < 0 || j > kLastIndex) return kSeaValue;
+  return tile.sampleAt(static_cast<int>(row), static_cast<int>(j));
+}
+
+int CSRTM::interpolatedHeight(double latitude, double longitude) const {
+  // The corners of the grid cell holding the point, in the order north-west,
+  // north-east, south-west, south-east (the order of the weighted sums).
+  const double north = snapToGrid(latitude + kHalfSpacingDeg);
+  const double south = snapToGrid(latitude - kHalfSpacingDeg);
+  const double west = snapToGrid(longitude - kHalfSpacingDeg);
+  const double east = snapToGrid(longitude + kHalfSpacingDeg);
+  const double cornerLat[4] = {north, north, south, south};
+  const double cornerLon[4] = {west, east, west, east};
+  int height[4];
+  int sea = 0, missing = 0;
+  for (int k = 0; k < 4; ++k) {
+    height[k] = plainHeight(cornerLat[k], cornerLon[k]);
+    if (height[k] == kSeaValue) ++sea;
+    if (height[k] == kMissingValue) ++missing;
+  }
+  if (sea == 4) return kSeaValue;
+  if (missing == 4) return kMissingValue;
+
+  // Cone weights in plain degrees: the cell diagonal less the distance.
+  static const double kDiagonal = std::sqrt(kSpacingDeg * kSpacingDeg + kSpacingDeg * kSpacingDeg);
+  double sum = 0.0, weights = 0.0;
+  for (int k = 0; k < 4; ++k) {
+    const double dLat = latitude - cornerLat[k];
+    const double dLon = longitude - cornerLon[k];
+    const double w = kDiagonal - std::sqrt(dLat * dLat + dLon * dLon);
+    if (w >= 0.0 && w <= kDiagonal && height[k] != kSeaValue && height[k] != kMissingValue) {
+      sum += w * height[k];
+      weights += w;
+    }
+  }
+  // Only land corners of zero weight (a point on the node diagonally opposite)
+  // leave nothing to average: no data rather than a division by zero.
+  if (!(weights > 0.0)) return kMissingValue;
+  return static_cast<int>(std::trunc(sum / weights + 0.5));
+}
+
+const TerrainGrid* CSRTM::sampleGrid(double west, double south, int columns, int rows, double step,
+                                     bool interpolate) {
+  releaseGrid();
+  gridRows_ = rows;
+  gridColumns_ = columns;
+  gridMaximum_ = 0;
+  gridMinimum_ = 0;
+  if (!(step > 0.0)) return nullptr;
+  if (rows <= 0 || columns <= 0) return nullptr;
+  if (!std::isfinite(step) || !std::isfinite(west) || !std::isfinite(south)) return nullptr;
+
+  bool folded = false;
+  while (south > kMaxLatitude) {
+    south = kHalfTurnDeg - south;
+    west -= kHalfTurnDeg;
+  }
+  while (south < kMinLatitude) {
+    south = -south - kHalfTurnDeg;
+    west -= kHalfTurnDeg;
+    folded = true;
+  }
+  // Far-off longitudes are first brought within two turns by the exact
+  // remainder, which gives the same value as turning back one turn at a time.
+  if (std::fabs(west) > 2.0 * kFullTurnDeg) west = std::fmod(west, kFullTurnDeg);
+  while (west > kMaxLongitude) west -= kFullTurnDeg;
+  while (west < kMinLongitude) west += kFullTurnDeg;
+
+  try {
+    grid_.emplace();
+    grid_->rows = rows;
+    grid_->columns = columns;
+    grid_->heights.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns));
+  } catch (const std::exception&) {  // bad_alloc, or length_error for a size no vector holds
+    grid_.reset();
+    return nullptr;
+  }
+
+  double rowLatitude = folded ? south : south + rows * step;
+  std::int16_t* cell = grid_->heights.data();
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) {
+      const int h = heightAt(rowLatitude, west + c * step, interpolate);
+      *cell++ = static_cast<std::int16_t>(h);
+      if (h != kSeaValue && h != kMissingValue) {
+        if (h > gridMaximum_) gridMaximum_ = h;
+        if (h < gridMinimum_) gridMinimum_ = h;
+      }
+    }
+    rowLatitude -= step;
+  }
+  return &*grid_;
+}
+
+void CSRTM::releaseGrid() { grid_.reset(); }
+
+}  // namespace tarnvale

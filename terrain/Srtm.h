@@ -1,1 +1,135 @@
 #pragma once
+// CSRTM: the terrain tile store. Ground height at any latitude and longitude
+// from SRTM 3-arc-second tiles, with a small cache of tiles in memory.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "terrain/SrtmConstants.h"
+#include "terrain/SrtmTile.h"
+#include "terrain/TerrainGrid.h"
+
+namespace tarnvale {
+
+/// Reads ground heights from the .hgt tiles of one terrain directory (one file
+/// per 1 x 1 degree cell, named after the cell's south-west corner, e.g.
+/// n51w002.hgt for 51..52 N, 2..1 W) and keeps up to slotCount of them in
+/// memory. The least used tile is replaced when another is needed. A cell
+/// whose tile cannot be read is remembered and never tried again.
+///
+/// Heights come back in whole metres; sea is seaValue() (0) and no data is
+/// missingValue() (-32767). Per-point calls never throw and never fail
+/// loudly: a point outside -90 <= latitude < 90, -180 <= longitude < 180, or
+/// without a readable tile, gives the missing value.
+///
+/// Memory: 2 884 802 bytes per slot (about 26 MB for the program's nine),
+/// reserved at construction and reused by every load, plus 64 800 bytes of
+/// availability flags and the grid of the last sampleGrid (2 bytes a cell).
+/// Lookups allocate nothing.
+///
+/// Thread safety: none. Lookups are const but move tiles in and out of the
+/// cache and update usage scores; use one store from one thread at a time.
+/// Copying is deleted.
+class CSRTM {
+ public:
+  /// @param slotCount number of tiles held in memory (the program uses 9); a
+  ///        store with no slots answers every lookup with the missing value
+  /// @param terrainDirectory directory of the .hgt files, with or without a
+  ///        trailing '/'; empty for the working directory
+  CSRTM(int slotCount, std::string terrainDirectory);
+  virtual ~CSRTM() = default;
+  CSRTM(const CSRTM&) = delete;
+  CSRTM& operator=(const CSRTM&) = delete;
+
+  /// False when a slot, a slot's sample array or the availability map could
+  /// not be allocated (the caller reports "Bad memory allocation"). The store
+  /// still works; cells it cannot load read as missing.
+  bool isValid() const { return valid_; }
+
+  /// Ground height at a point.
+  /// @param latitude degrees, north positive
+  /// @param longitude degrees, east positive
+  /// @param interpolate false: the grid node at or south-west of the point;
+  ///        true: the mean of the four nodes around the point, weighted by
+  ///        closeness, leaving out sea and missing nodes where land is present
+  /// @return height (m), or seaValue(), or missingValue()
+  int heightAt(double latitude, double longitude, bool interpolate) const;
+
+  /// Fills a grid of heights for a map image, replacing any grid held.
+  /// Row 0 lies at south + rows x step (at south itself when the corner was
+  /// folded over the South Pole), each following row one step further south;
+  /// column j lies at west + j x step.
+  /// @param west longitude of column 0 (degrees)
+  /// @param south southern latitude of the area (degrees)
+  /// @param columns, rows grid size (cells)
+  /// @param step spacing of the cells (degrees)
+  /// @param interpolate passed to heightAt
+  /// @return the grid, or nullptr for a step that is not positive, a size that
+  ///         is not positive, a corner that is not finite or out of memory
+  const TerrainGrid* sampleGrid(double west, double south, int columns, int rows, double step, bool interpolate);
+  /// Frees the grid; grid() is null again.
+  void releaseGrid();
+  /// The grid of the last sampleGrid, or nullptr.
+  const TerrainGrid* grid() const { return grid_ ? &*grid_ : nullptr; }
+  int gridRows() const { return gridRows_; }        ///< as asked of the last sampleGrid
+  int gridColumns() const { return gridColumns_; }  ///< as asked of the last sampleGrid
+  /// Highest and lowest land height of the grid (m); 0 when there is none, so
+  /// the maximum is never below 0 and the minimum never above it.
+  int gridMaximum() const { return gridMaximum_; }
+  int gridMinimum() const { return gridMinimum_; }
+
+  int seaValue() const { return srtm::kSeaValue; }          ///< 0
+  int missingValue() const { return srtm::kMissingValue; }  ///< -32767
+
+  /// Visits every slot, raising the usage score of those holding the tile of
+  /// the point's cell and lowering the others.
+  /// @param latitude, longitude the point (degrees)
+  /// @return the last slot holding the tile, or -1
+  int findSlot(double latitude, double longitude) const;
+  /// Reads the tile of the point's cell into the slot with the lowest usage
+  /// score (the lowest index among equals). A failure marks the cell
+  /// unavailable for the rest of the store's life.
+  /// @param latitude, longitude the point (degrees)
+  /// @return the slot index, or -1 when the tile could not be read
+  int loadSlot(double latitude, double longitude) const;
+
+  /// False once reading the tile of the cell holding the point has failed
+  /// (and for points with no cell).
+  bool cellAvailable(double latitude, double longitude) const;
+
+  int slotCount() const { return slotCount_; }
+  /// Slot @p index (0 <= index < slotCount()).
+  const CSRTMTILE& slot(int index) const { return slots_[index]; }
+  /// The directory the tiles are read from, as given.
+  const std::string& terrainDirectory() const { return terrainDirectory_; }
+
+ private:
+  /// The cell holding a point: the corner of the tile named for it. Keyed the
+  /// same way for the file name, the cache and the availability flags.
+  struct Cell {
+    int south;  ///< corner latitude (whole degrees)
+    int west;   ///< corner longitude (whole degrees)
+  };
+  static std::optional<Cell> cellOf(double latitude, double longitude);
+  /// Index of the cell's availability flag, or -1 when the cell lies off the map.
+  static int flagIndex(Cell cell);
+
+  int plainHeight(double latitude, double longitude) const;
+  int interpolatedHeight(double latitude, double longitude) const;
+  int findCell(Cell cell) const;
+  int loadCell(Cell cell) const;
+  bool available(Cell cell) const;
+
+  std::optional<TerrainGrid> grid_;
+  int gridRows_ = 0, gridColumns_ = 0;
+  int gridMaximum_ = 0, gridMinimum_ = 0;
+  int slotCount_ = 0;
+  mutable std::vector<std::uint8_t> availability_;
+  mutable std::unique_ptr<CSRTMTILE[]> slots_;
+  std::string terrainDirectory_;
+  bool valid_ = true;
+};
+
+}  // namespace tarnvale
