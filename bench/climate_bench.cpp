@@ -14,7 +14,8 @@ namespace {
 /// The shared real-data maps: TARNVALE_SHARED_DATA, else ../shared/data beside the sources.
 std::filesystem::path ClimateDir() {
   const char* env = std::getenv("TARNVALE_SHARED_DATA");
-  const std::filesystem::path data = (env && *env) ? std::filesystem::path(env) : std::filesystem::path(TARNVALE_DEFAULT_DATA);
+  const std::filesystem::path data =
+      (env && *env) ? std::filesystem::path(env) : std::filesystem::path(TARNVALE_DEFAULT_DATA);
   return data / "climate";
 }
 

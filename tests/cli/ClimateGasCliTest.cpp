@@ -95,7 +95,8 @@ TEST(ClimateCliNoMaps, NullsAndANoteWhenNothingCanBeRead) {
   const Result r = runCli({"climate", "51.5", "-1.5", "--climate", empty.path().string(), "--json"});
   EXPECT_EQ(r.status, 0);
   const auto j = nlohmann::json::parse(r.out);
-  for (const char* key : {"N0", "deltaN", "surfaceDuct", "elevatedDuct", "gradient"}) EXPECT_TRUE(j[key].is_null()) << key;
+  for (const char* key : {"N0", "deltaN", "surfaceDuct", "elevatedDuct", "gradient"})
+    EXPECT_TRUE(j[key].is_null()) << key;
   EXPECT_NE(r.err.find("no radio-climate map"), std::string::npos);
 }
 
@@ -127,7 +128,8 @@ TEST(GasCli, DefaultsAreTheProgramsStartUpInputs) {
 }
 
 TEST(GasCli, WorkedValueAndPlainText) {
-  Result r = runCli({"gas", "--freq", "10.368", "--pressure", "1000", "--temperature", "20", "--humidity", "50", "--json"});
+  Result r =
+      runCli({"gas", "--freq", "10.368", "--pressure", "1000", "--temperature", "20", "--humidity", "50", "--json"});
   ASSERT_EQ(r.status, 0) << r.err;
   const auto j = nlohmann::json::parse(r.out);
   EXPECT_NEAR(j["rho"].get<double>(), 8.643, 0.0005);
@@ -141,9 +143,9 @@ TEST(GasCli, WorkedValueAndPlainText) {
 
 TEST(GasCli, TheEntryFieldsLimitsAreAcceptedAndNothingBeyond) {
   const std::vector<std::vector<std::string>> good = {
-      {"--freq", "0.025"},        {"--freq", "300"},          {"--temperature", "-100"}, {"--temperature", "100"},
-      {"--pressure", "0.0001"},   {"--pressure", "2000"},     {"--humidity", "0"},       {"--humidity", "100"},
-      {"--temperature=-20"},
+      {"--freq", "0.025"},      {"--freq", "300"},        {"--temperature", "-100"},
+      {"--temperature", "100"}, {"--pressure", "0.0001"}, {"--pressure", "2000"},
+      {"--humidity", "0"},      {"--humidity", "100"},    {"--temperature=-20"},
   };
   for (auto args : good) {
     args.insert(args.begin(), "gas");
@@ -155,10 +157,21 @@ TEST(GasCli, TheEntryFieldsLimitsAreAcceptedAndNothingBeyond) {
     }
   }
   const std::vector<std::vector<std::string>> bad = {
-      {"--freq", "0.02"},       {"--freq", "301"},         {"--freq", "nan"},        {"--freq", "inf"},
-      {"--temperature", "-101"}, {"--temperature", "100.5"}, {"--pressure", "0"},     {"--pressure", "2001"},
-      {"--humidity", "-1"},      {"--humidity", "101"},     {"--humidity", "fifty"},  {"--freq", ""},
-      {"--freq"},                {"--bogus"},               {"51.5"},
+      {"--freq", "0.02"},
+      {"--freq", "301"},
+      {"--freq", "nan"},
+      {"--freq", "inf"},
+      {"--temperature", "-101"},
+      {"--temperature", "100.5"},
+      {"--pressure", "0"},
+      {"--pressure", "2001"},
+      {"--humidity", "-1"},
+      {"--humidity", "101"},
+      {"--humidity", "fifty"},
+      {"--freq", ""},
+      {"--freq"},
+      {"--bogus"},
+      {"51.5"},
   };
   for (auto args : bad) {
     args.insert(args.begin(), "gas");

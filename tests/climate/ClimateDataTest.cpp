@@ -30,8 +30,10 @@ std::vector<double> ReadNumbers(const std::filesystem::path& file) {
 bool ReadNpz(const std::filesystem::path& file, std::vector<double>& values, int& rows, int& columns) {
   std::ifstream in(file, std::ios::binary);
   const std::string zip((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  auto u16 = [&](std::size_t at) { return static_cast<unsigned>(static_cast<unsigned char>(zip[at])) |
-                                          static_cast<unsigned>(static_cast<unsigned char>(zip[at + 1])) << 8; };
+  auto u16 = [&](std::size_t at) {
+    return static_cast<unsigned>(static_cast<unsigned char>(zip[at])) |
+           static_cast<unsigned>(static_cast<unsigned char>(zip[at + 1])) << 8;
+  };
   if (zip.size() < 30 || zip.compare(0, 4, "PK\x03\x04") != 0 || u16(8) != 8) return false;
   const std::size_t dataAt = 30 + u16(26) + u16(28);
   if (dataAt >= zip.size()) return false;
@@ -82,16 +84,16 @@ class ClimateData : public ::testing::Test {
 
 TEST_F(ClimateData, NearestLookupsGiveTheFileValuesAtTheirNodes) {
   const CRefractivity maps(climateDir());
-  for (const auto& [map, file] : {std::pair{CRefractivity::kN0, "n0.txt"}, std::pair{CRefractivity::kDeltaN, "dn.txt"}}) {
+  for (const auto& [map, file] :
+       {std::pair{CRefractivity::kN0, "n0.txt"}, std::pair{CRefractivity::kDeltaN, "dn.txt"}}) {
     const std::vector<double> raw = ReadNumbers(climateDir() / file);
     ASSERT_EQ(raw.size(), static_cast<std::size_t>(kGridB.rows) * kGridB.columns) << file;
     // (latitude, longitude) -> row counted from 83N, column from 180W.
     const struct {
       double latitude, longitude;
       int row, column;
-    } nodes[] = {{83.0, -180.0, 0, 0},       {83.0, 179.5, 0, 719},    {-90.0, -180.0, 346, 0},
-                 {-90.0, 179.5, 346, 719},   {51.5, -1.5, 63, 357},    {0.0, 0.0, 166, 360},
-                 {-33.5, 151.0, 233, 662},   {19.5, -155.5, 127, 49}};
+    } nodes[] = {{83.0, -180.0, 0, 0},  {83.0, 179.5, 0, 719}, {-90.0, -180.0, 346, 0},  {-90.0, 179.5, 346, 719},
+                 {51.5, -1.5, 63, 357}, {0.0, 0.0, 166, 360},  {-33.5, 151.0, 233, 662}, {19.5, -155.5, 127, 49}};
     for (const auto& n : nodes) {
       double value = 0.0;
       ASSERT_TRUE(maps.valueAt(map, n.latitude, n.longitude, false, value)) << file << " " << n.latitude;
@@ -111,7 +113,8 @@ TEST_F(ClimateData, N0AndDeltaNAgreeWithTheItuP452MapsNodeForNode) {
   const std::vector<double> lat = ReadNumbers(p452 / "LAT.TXT");
   const std::vector<double> lon = ReadNumbers(p452 / "LON.TXT");
   const CRefractivity maps(climateDir());
-  for (const auto& [map, file] : {std::pair{CRefractivity::kN0, "N050.TXT"}, std::pair{CRefractivity::kDeltaN, "DN50.TXT"}}) {
+  for (const auto& [map, file] :
+       {std::pair{CRefractivity::kN0, "N050.TXT"}, std::pair{CRefractivity::kDeltaN, "DN50.TXT"}}) {
     const std::vector<double> source = ReadNumbers(p452 / file);
     ASSERT_EQ(source.size(), lat.size());
     ASSERT_EQ(source.size(), lon.size());

@@ -248,8 +248,8 @@ TEST(ClimateGridInterpolated, OnANodeTheAxisNeighboursStillCount) {
   ScratchDir dir;
   const ClimateGrid grid = LoadedGrid(dir, kGridB, RowColumn);
   const int row = RowOf(kGridB, 51.5), column = ColumnOf(kGridB, -1.5);
-  const double expected =
-      ConeMean(kDiagB, {{0.0, RowColumn(row, column)}, {0.5, RowColumn(row - 1, column)}, {0.5, RowColumn(row, column + 1)}});
+  const double expected = ConeMean(
+      kDiagB, {{0.0, RowColumn(row, column)}, {0.5, RowColumn(row - 1, column)}, {0.5, RowColumn(row, column + 1)}});
   double value = 0.0;
   ASSERT_TRUE(grid.valueAt(51.5, -1.5, true, value));
   EXPECT_NEAR(value, expected, 1e-9);
@@ -263,9 +263,8 @@ TEST(ClimateGridInterpolated, OnANodeTheAxisNeighboursStillCount) {
 TEST(ClimateGridInterpolated, MissingNodesAreLeftOut) {
   ScratchDir dir;
   const int north = RowOf(kGridA, 52.5), south = RowOf(kGridA, 51.0);
-  const ClimateGrid oneMissing = LoadedGrid(dir, kGridA, [&](int r, int c) {
-    return (r == south && c == 240) ? -9999.5 : RowColumn(r, c);
-  });
+  const ClimateGrid oneMissing =
+      LoadedGrid(dir, kGridA, [&](int r, int c) { return (r == south && c == 240) ? -9999.5 : RowColumn(r, c); });
   const double expected = ConeMean(kDiagA, {{std::sqrt(2.0), RowColumn(north, 239)},
                                             {std::sqrt(1.25), RowColumn(north, 240)},
                                             {std::sqrt(1.25), RowColumn(south, 239)}});
@@ -313,7 +312,8 @@ TEST(ClimateGridInterpolated, GridBGoesRoundTheSeamThroughColumnZero) {
   EXPECT_NEAR(value, between, 1e-9);
 
   // 180E reads the same nodes as 180W: column 0 and its eastern neighbour.
-  const double onSeam = ConeMean(kDiagB, {{0.0, RowColumn(south, 0)}, {0.5, RowColumn(north, 0)}, {0.5, RowColumn(south, 1)}});
+  const double onSeam =
+      ConeMean(kDiagB, {{0.0, RowColumn(south, 0)}, {0.5, RowColumn(north, 0)}, {0.5, RowColumn(south, 1)}});
   double east = 0.0, west = 0.0;
   ASSERT_TRUE(grid.valueAt(10.0, 180.0, true, east));
   ASSERT_TRUE(grid.valueAt(10.0, -180.0, true, west));
