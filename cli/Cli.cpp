@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdio>
 #include <functional>
 
 #include "cli/Commands.h"
@@ -21,6 +22,22 @@ void addEnds(CLI::App* app, EndsOptions& ends) {
   addFormat(app, "--format", ends.format, "format of both locations");
   addFormat(app, "--tx-format", ends.txFormat, "format of the transmitter location");
   addFormat(app, "--rx-format", ends.rxFormat, "format of the receiver location");
+}
+
+/// Accepts a finite number within @p limits (bounds included).
+CLI::Validator Within(const InputLimits& limits) {
+  char description[96];
+  std::snprintf(description, sizeof description, "FLOAT in [%g, %g]", limits.min, limits.max);
+  return CLI::Validator(
+      [limits](std::string& input) -> std::string {
+        double value = 0.0;
+        if (CLI::detail::lexical_cast(input, value) && value >= limits.min && value <= limits.max) return {};
+        char message[160];
+        std::snprintf(message, sizeof message, "%.*s must be a number from %g to %g, not '",
+                      static_cast<int>(limits.name.size()), limits.name.data(), limits.min, limits.max);
+        return message + input.substr(0, 40) + "'";
+      },
+      description);
 }
 
 }  // namespace
@@ -64,6 +81,38 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       ->check(CLI::ExistingDirectory);
   zoneCmd->add_flag("--json", zone.json, "print one JSON object");
   zoneCmd->callback([&] { action = [&] { return RunZone(zone, io); }; });
+
+  ClimateOptions climate;
+  CLI::App* climateCmd = app.add_subcommand(
+      "climate", "radio-climate values at a point: N0, delta-N, duct occurrences, refractivity gradient");
+  climateCmd->add_option("LAT", climate.latitude, "latitude in degrees, north positive")
+      ->required()
+      ->check(Within(kLatitudeLimits));
+  climateCmd->add_option("LON", climate.longitude, "longitude in degrees, east positive")
+      ->required()
+      ->check(Within(kLongitudeLimits));
+  climateCmd->add_option("--climate", climate.directory, "directory of the map files (default: working directory)")
+      ->check(CLI::ExistingDirectory);
+  climateCmd->add_option("--percent", climate.percent, "time percentage choosing the gradient map")
+      ->capture_default_str()
+      ->check(Within(kTimePercentLimits));
+  climateCmd->add_flag("--json", climate.json, "print one JSON object");
+  climateCmd->callback([&] { action = [&] { return RunClimate(climate, io); }; });
+
+  GasOptions gas;
+  CLI::App* gasCmd = app.add_subcommand("gas", "water-vapour density and specific gaseous attenuation");
+  gasCmd->add_option("--freq", gas.frequency, "frequency, GHz")->capture_default_str()->check(Within(kFrequencyLimits));
+  gasCmd->add_option("--pressure", gas.pressure, "surface pressure, hPa (mB)")
+      ->capture_default_str()
+      ->check(Within(kPressureLimits));
+  gasCmd->add_option("--temperature", gas.temperature, "surface temperature, degrees C")
+      ->capture_default_str()
+      ->check(Within(kTemperatureLimits));
+  gasCmd->add_option("--humidity", gas.humidity, "relative humidity, %")
+      ->capture_default_str()
+      ->check(Within(kHumidityLimits));
+  gasCmd->add_flag("--json", gas.json, "print one JSON object");
+  gasCmd->callback([&] { action = [&] { return RunGas(gas, io); }; });
 
   std::vector<const char*> argv;
   argv.reserve(args.size() + 1);

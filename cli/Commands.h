@@ -2,6 +2,7 @@
 // The subcommands of tarnvale-cli as plain functions over parsed options.
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "geo/Locator.h"
 
@@ -63,5 +64,41 @@ struct ZoneOptions {
 };
 /// Radio-climatic zone code at a point (1 sea, 2 coastal land, 3 inland, 255 no data).
 int RunZone(const ZoneOptions& options, Io& io);
+
+/// Radio-climate values at one point, from the maps in @p directory.
+struct ClimateOptions {
+  double latitude = 0.0;   ///< degrees, north positive
+  double longitude = 0.0;  ///< degrees, east positive
+  std::string directory;   ///< where the map files are; empty = the working directory
+  double percent = 50.0;   ///< time percentage choosing the refractivity-gradient map (%)
+  bool json = false;
+};
+int RunClimate(const ClimateOptions& options, Io& io);
+
+/// Water-vapour density and specific gaseous attenuation. The defaults are the
+/// desktop program's start-up values of FREQ, PRESSURE, TEMPERATURE and RH.
+struct GasOptions {
+  double frequency = 10.368;   ///< GHz
+  double pressure = 1000.0;    ///< hPa
+  double temperature = 20.0;   ///< degrees C
+  double humidity = 40.0;      ///< relative humidity (%)
+  bool json = false;
+};
+int RunGas(const GasOptions& options, Io& io);
+
+/// Limits (inclusive) of a numeric input; the first four are those of the
+/// desktop program's entry fields.
+struct InputLimits {
+  std::string_view name;
+  double min;
+  double max;
+};
+inline constexpr InputLimits kFrequencyLimits{"FREQ", 0.025, 300.0};          ///< GHz
+inline constexpr InputLimits kTemperatureLimits{"TEMPERATURE", -100.0, 100.0};  ///< degrees C
+inline constexpr InputLimits kPressureLimits{"PRESSURE", 0.0001, 2000.0};      ///< hPa
+inline constexpr InputLimits kHumidityLimits{"RH", 0.0, 100.0};                ///< %
+inline constexpr InputLimits kTimePercentLimits{"percent", 0.0, 100.0};        ///< % of time
+inline constexpr InputLimits kLatitudeLimits{"latitude", -90.0, 90.0};         ///< degrees
+inline constexpr InputLimits kLongitudeLimits{"longitude", -180.0, 180.0};     ///< degrees
 
 }  // namespace tarnvale::cli

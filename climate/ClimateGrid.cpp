@@ -1,0 +1,249 @@
+#include "climate/ClimateGrid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#if defined(__GLIBC__)
+#include <clocale>
+#include <locale.h>
+#endif
+
+namespace tarnvale {
+namespace {
+
+using climate::kFullCircleDeg;
+using climate::kHalfCircleDeg;
+using climate::kMissingData;
+
+/// Bytes read from a map file at a time.
+constexpr std::size_t kReadChunk = 1 << 20;
+
+/// Map files always use a '.' decimal point, whatever locale the desktop
+/// program runs in.
+double ToDouble(const char* text, char** end) {
+#if defined(__GLIBC__)
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+  if (cLocale) return strtod_l(text, end, cLocale);
+#endif
+  return std::strtod(text, end);
+}
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+/// Successive "%lf" conversions over a file, taken a chunk at a time so that a
+/// map is parsed without first holding the whole text. The numbers accepted are
+/// those of strtod in the C locale, with glibc scanf's treatment of malformed
+/// tails: a dangling exponent marker ("1e", "1.5e+") is swallowed after the
+/// number, while "0x" without digits and an unfinished "infinity" are refused.
+class NumberReader {
+ public:
+  explicit NumberReader(std::FILE* file) : file_(file) {}
+
+  /// The next number; false at end of file or when the next token does not
+  /// start with a number.
+  bool next(double& value) {
+    for (;;) {
+      while (pos_ < buffer_.size() && IsSpace(buffer_[pos_])) ++pos_;
+      if (pos_ == buffer_.size()) {
+        if (!refill()) return false;
+        continue;
+      }
+      // A token running into the end of the buffer may continue in the file.
+      std::size_t end = pos_;
+      while (end < buffer_.size() && !IsSpace(buffer_[end])) ++end;
+      if (end == buffer_.size() && !eof_) {
+        refill();
+        continue;
+      }
+      break;
+    }
+    const char* start = buffer_.c_str() + pos_;
+    char* stop = nullptr;
+    const double number = ToDouble(start, &stop);
+    if (stop == start) return false;
+
+    const char* body = start + ((*start == '+' || *start == '-') ? 1 : 0);
+    const bool hex = body[0] == '0' && Lower(body[1]) == 'x';
+    if (hex && stop == body + 1) return false;
+    if (Lower(body[0]) == 'i' && Lower(*stop) == 'i') return false;
+    if (hex || IsDigit(body[0]) || body[0] == '.') {
+      const char marker = hex ? 'p' : 'e';
+      const bool hasExponent = std::any_of(body, static_cast<const char*>(stop),
+                                           [marker](char c) { return Lower(c) == marker; });
+      if (!hasExponent && Lower(*stop) == marker) {
+        ++stop;
+        if (*stop == '+' || *stop == '-') ++stop;
+      }
+    }
+    pos_ = static_cast<std::size_t>(stop - buffer_.c_str());
+    value = number;
+    return true;
+  }
+
+ private:
+  /// Drops what has been consumed and appends the next chunk; false when
+  /// nothing more could be read.
+  bool refill() {
+    if (eof_) return false;
+    buffer_.erase(0, pos_);
+    pos_ = 0;
+    const std::size_t kept = buffer_.size();
+    buffer_.resize(kept + kReadChunk);
+    const std::size_t got = std::fread(buffer_.data() + kept, 1, kReadChunk, file_);
+    buffer_.resize(kept + got);
+    if (got < kReadChunk) eof_ = true;  // end of file, or a read error: no more input either way
+    return got > 0;
+  }
+
+  std::FILE* file_;
+  std::string buffer_;
+  std::size_t pos_ = 0;
+  bool eof_ = false;
+};
+
+}  // namespace
+
+ClimateGrid::ClimateGrid(std::string_view name, double percentage_, const climate::GridLattice& lattice)
+    : percentage(percentage_),
+      latitudeOrigin(lattice.latitudeOrigin),
+      latitudeStep(lattice.latitudeStep),
+      rows(lattice.rows),
+      longitudeOrigin(lattice.longitudeOrigin),
+      longitudeStep(lattice.longitudeStep),
+      columns(lattice.columns) {
+  const std::size_t n = std::min(name.size(), fileName.size() - 1);
+  std::memcpy(fileName.data(), name.data(), n);
+  fileName[n] = '\0';
+}
+
+std::string_view ClimateGrid::name() const { return std::string_view(fileName.data()); }
+
+bool ClimateGrid::isLoaded() const {
+  return rows > 0 && columns > 0 && data.size() == static_cast<std::size_t>(rows) * columns;
+}
+
+double ClimateGrid::rowLatitude(int row) const { return latitudeOrigin + (rows - 1 - row) * latitudeStep; }
+
+double ClimateGrid::columnLongitude(int column) const { return longitudeOrigin + column * longitudeStep; }
+
+bool ClimateGrid::load(const std::filesystem::path& directory) {
+  if (rows <= 0 || columns <= 0) return false;
+  try {
+    const std::filesystem::path path = directory.empty() ? std::filesystem::path(name()) : directory / name();
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return false;
+    std::vector<double> values(static_cast<std::size_t>(rows) * columns);
+    NumberReader reader(file.get());
+    for (double& v : values)
+      if (!reader.next(v)) return false;
+    data = std::move(values);
+    return true;
+  } catch (...) {
+    // Out of memory or an unusable path: the map simply stays unloaded.
+    return false;
+  }
+}
+
+bool ClimateGrid::valueAt(double latitude, double longitude, bool interpolate, double& value) const {
+  if (!isLoaded() || !(latitudeStep > 0.0) || !(longitudeStep > 0.0)) return false;
+  if (!std::isfinite(latitude) || !std::isfinite(longitude)) return false;
+  return interpolate ? interpolatedValue(latitude, longitude, value) : nearestValue(latitude, longitude, value);
+}
+
+int ClimateGrid::storedColumn(long k) const {
+  if (k >= 0 && k < columns) return static_cast<int>(k);
+  // On a map that goes round the whole circle, the column past the last one
+  // is column 0 again (180W is 180E; 360E is 0E).
+  const double perCircle = kFullCircleDeg / longitudeStep;
+  const long wrap = std::lround(perCircle);
+  if (std::fabs(perCircle - static_cast<double>(wrap)) < 1e-9 && wrap > 0 && wrap <= columns && k >= wrap &&
+      k - wrap < columns)
+    return static_cast<int>(k - wrap);
+  return -1;
+}
+
+bool ClimateGrid::nearestValue(double latitude, double longitude, double& value) const {
+  // Halfway between two rows the southern one wins, between two columns the eastern one.
+  const double row = std::trunc(rows - ((latitude - latitudeOrigin) + latitudeStep / 2.0) / latitudeStep);
+  if (!(row >= 0.0 && row < rows)) return false;
+  if (longitudeOrigin >= 0.0 && longitude < 0.0) longitude += kFullCircleDeg;
+  const double k = std::trunc((longitude - longitudeOrigin + longitudeStep / 2.0) / longitudeStep);
+  if (!(k >= 0.0 && k <= columns)) return false;
+  const int column = storedColumn(static_cast<long>(k));
+  if (column < 0) return false;
+  value = at(static_cast<int>(row), column);
+  return true;
+}
+
+bool ClimateGrid::interpolatedValue(double latitude, double longitude, double& value) const {
+  if (rows < 2) return false;
+  // North of the top row (grid B stops at 83N) the top row serves; a point on
+  // the top row takes the cell below it, so that both rows used are real rows
+  // at the latitudes the weights assume.
+  const double top = rowLatitude(0);
+  latitude = std::clamp(latitude, latitudeOrigin, top);
+  double latS = std::floor(latitude / latitudeStep) * latitudeStep;
+  double latN = (std::floor(latitude / latitudeStep) + 1.0) * latitudeStep;
+  if (latN > top) {
+    latN = top;
+    latS = top - latitudeStep;
+  }
+  double rowN = std::trunc(rows - ((latN - latitudeOrigin) + latitudeStep / 2.0) / latitudeStep);
+  if (rowN < 0.0) rowN = 0.0;
+  if (!(rowN + 1.0 < rows)) return false;
+  const int row = static_cast<int>(rowN);
+
+  double lonW = std::floor(longitude / longitudeStep) * longitudeStep;
+  double lonE = lonW + longitudeStep;
+  if (lonW < longitudeOrigin) lonW += kFullCircleDeg;
+  if (lonE > longitudeOrigin + kFullCircleDeg) lonE -= kFullCircleDeg;
+  const double k = std::trunc((lonW - longitudeOrigin + longitudeStep / 2.0) / longitudeStep);
+  if (!(k >= 0.0 && k <= columns)) return false;
+  const int west = storedColumn(static_cast<long>(k));
+  const int east = storedColumn(static_cast<long>(k) + 1);
+  if (west < 0 || east < 0) return false;
+
+  double dW = std::fabs(longitude - lonW);
+  double dE = std::fabs(longitude - lonE);
+  if (dW > kHalfCircleDeg) dW = kFullCircleDeg - dW;
+  if (dE > kHalfCircleDeg) dE = kFullCircleDeg - dE;
+  const double dN = latitude - latN;
+  const double dS = latitude - latS;
+
+  // Each node weighs by a linear cone of radius diag around it, in plain
+  // degrees of latitude and longitude.
+  const double diag = std::sqrt(latitudeStep * latitudeStep + longitudeStep * longitudeStep);
+  const double distance[4] = {std::sqrt(dN * dN + dW * dW), std::sqrt(dN * dN + dE * dE),
+                              std::sqrt(dS * dS + dW * dW), std::sqrt(dS * dS + dE * dE)};
+  const double node[4] = {at(row, west), at(row, east), at(row + 1, west), at(row + 1, east)};
+  double sumWeight = 0.0;
+  double sumWeighted = 0.0;
+  for (int i = 0; i < 4; ++i) {
+    const double weight = diag - distance[i];
+    if (weight >= 0.0 && weight <= diag && node[i] > kMissingData) {
+      sumWeight += weight;
+      sumWeighted += weight * node[i];
+    }
+  }
+  // Only the far corner of a cell may hold data while carrying no weight: that
+  // is no data at the point.
+  if (!(sumWeight > 0.0)) return false;
+  value = sumWeighted / sumWeight;
+  return true;
+}
+
+}  // namespace tarnvale
