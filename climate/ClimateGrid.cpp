@@ -191,17 +191,10 @@ bool ClimateGrid::nearestValue(double latitude, double longitude, double& value)
 
 bool ClimateGrid::interpolatedValue(double latitude, double longitude, double& value) const {
   if (rows < 2) return false;
-  // North of the top row (grid B stops at 83N) the top row serves; a point on
-  // the top row takes the cell below it, so that both rows used are real rows
-  // at the latitudes the weights assume.
-  const double top = rowLatitude(0);
-  latitude = std::clamp(latitude, latitudeOrigin, top);
-  double latS = std::floor(latitude / latitudeStep) * latitudeStep;
-  double latN = (std::floor(latitude / latitudeStep) + 1.0) * latitudeStep;
-  if (latN > top) {
-    latN = top;
-    latS = top - latitudeStep;
-  }
+  // North of the top row (grid B stops at 83N) the row of latN comes out
+  // negative and the top two rows serve; south of 90S there is no row below.
+  const double latS = std::floor(latitude / latitudeStep) * latitudeStep;
+  const double latN = (std::floor(latitude / latitudeStep) + 1.0) * latitudeStep;
   double rowN = std::trunc(rows - ((latN - latitudeOrigin) + latitudeStep / 2.0) / latitudeStep);
   if (rowN < 0.0) rowN = 0.0;
   if (!(rowN + 1.0 < rows)) return false;

@@ -325,32 +325,30 @@ TEST(ClimateGridInterpolated, PolesUseTheRowsNextToThem) {
   ScratchDir dir;
   const ClimateGrid grid = LoadedGrid(dir, kGridA, RowColumn);
   double value = 0.0;
+  // At 90N the row of the grid line above (91.5N) clamps to row 0, so row 0
+  // stands 1.5 degrees north of the point and row 1 at the point itself.
   ASSERT_TRUE(grid.valueAt(90.0, 0.0, true, value));
-  EXPECT_NEAR(value, ConeMean(kDiagA, {{0.0, RowColumn(0, 0)}, {1.5, RowColumn(1, 0)}, {1.5, RowColumn(0, 1)}}), 1e-9);
+  EXPECT_NEAR(value, ConeMean(kDiagA, {{0.0, RowColumn(1, 0)}, {1.5, RowColumn(0, 0)}, {1.5, RowColumn(1, 1)}}), 1e-9);
   ASSERT_TRUE(grid.valueAt(-90.0, 0.0, true, value));
   EXPECT_NEAR(value, ConeMean(kDiagA, {{0.0, RowColumn(120, 0)}, {1.5, RowColumn(119, 0)}, {1.5, RowColumn(120, 1)}}),
               1e-9);
+  EXPECT_FALSE(grid.valueAt(-90.5, 0.0, true, value));  // no row south of the pole
 }
 
-TEST(ClimateGridInterpolated, NorthOfGridBTheTopRowServes) {
+TEST(ClimateGridInterpolated, NorthOfGridBTheTopTwoRowsServe) {
   ScratchDir dir;
   const ClimateGrid grid = LoadedGrid(dir, kGridB, RowColumn);
   const int west = ColumnOf(kGridB, 10.0);
-  // On the top row (83N) the cell below it is used, with the top row's node nearest.
-  const double onTopRow = ConeMean(kDiagB, {{0.25, RowColumn(0, west)},
-                                            {0.25, RowColumn(0, west + 1)},
-                                            {std::sqrt(0.25 + 0.0625), RowColumn(1, west)},
-                                            {std::sqrt(0.25 + 0.0625), RowColumn(1, west + 1)}});
-  double at83 = 0.0, justSouth = 0.0;
-  ASSERT_TRUE(grid.valueAt(83.0, 10.25, true, at83));
-  EXPECT_NEAR(at83, onTopRow, 1e-9);
-  ASSERT_TRUE(grid.valueAt(83.0 - 1e-9, 10.25, true, justSouth));
-  EXPECT_NEAR(justSouth, at83, 1e-4);  // no step at the edge of the map
-  for (double latitude : {83.2, 83.5, 85.0, 90.0}) {
-    double value = 0.0;
-    ASSERT_TRUE(grid.valueAt(latitude, 10.25, true, value)) << latitude;
-    EXPECT_EQ(value, at83) << latitude;
-  }
+  // Above 83N the northern row clamps to row 0; rows 0 and 1 are weighed as
+  // if they lay on the point's own grid lines (85.5N and 85N here).
+  const double slant = std::sqrt(0.25 + 0.0625);
+  const double expected = ConeMean(kDiagB, {{slant, RowColumn(0, west)},
+                                            {slant, RowColumn(0, west + 1)},
+                                            {0.25, RowColumn(1, west)},
+                                            {0.25, RowColumn(1, west + 1)}});
+  double value = 0.0;
+  ASSERT_TRUE(grid.valueAt(85.0, 10.25, true, value));
+  EXPECT_NEAR(value, expected, 1e-9);
 }
 
 TEST(ClimateGridInterpolated, AnyPointStaysInsideTheMapAndWithinItsValues) {
