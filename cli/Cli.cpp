@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <functional>
+#include <tuple>
 
 #include "cli/Commands.h"
 #include "cli/LocationArgs.h"
@@ -16,9 +17,9 @@ CLI::Option* addFormat(CLI::App* app, const std::string& name, int& target, cons
       ->option_text("loc|ngr|deg|dms");
 }
 
-void addEnds(CLI::App* app, EndsOptions& ends) {
-  app->add_option("--tx", ends.tx, "transmitter location")->required();
-  app->add_option("--rx", ends.rx, "receiver location")->required();
+void addEnds(CLI::App* app, EndsOptions& ends, bool required = true) {
+  app->add_option("--tx", ends.tx, "transmitter location")->required(required);
+  app->add_option("--rx", ends.rx, "receiver location")->required(required);
   addFormat(app, "--format", ends.format, "format of both locations");
   addFormat(app, "--tx-format", ends.txFormat, "format of the transmitter location");
   addFormat(app, "--rx-format", ends.rxFormat, "format of the receiver location");
@@ -60,6 +61,70 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   addEnds(rangeCmd, range.ends);
   rangeCmd->add_flag("--json", range.json, "print one JSON object");
   rangeCmd->callback([&] { action = [&] { return RunRange(range, io); }; });
+
+  PathOptions path;
+  PathOptions mechanisms;
+  for (auto [name, options, description] :
+       {std::tuple{"path", &path, "basic transmission loss of one path, as Calculate gives it"},
+        std::tuple{"mechanisms", &mechanisms, "loss of each mechanism at the ten fixed time percentages"}}) {
+    CLI::App* cmd = app.add_subcommand(name, description);
+    PathOptions& o = *options;
+    addEnds(cmd, o.ends, false);
+    cmd->add_option("--range", o.rangeKm, "receiver range from the transmitter, km (instead of --rx)")
+        ->check(Within(kRangeLimits));
+    cmd->add_option("--bearing", o.bearingDeg, "receiver bearing from the transmitter, degrees")
+        ->check(Within(kBearingLimits));
+    cmd->add_option("--tx-height", o.txHeight, "transmitter antenna above ground, m")
+        ->capture_default_str()
+        ->check(Within(kAntennaHeightLimits));
+    cmd->add_option("--rx-height", o.rxHeight, "receiver antenna above ground, m")
+        ->capture_default_str()
+        ->check(Within(kAntennaHeightLimits));
+    cmd->add_option("--freq", o.frequency, "frequency, GHz")->capture_default_str()->check(Within(kFrequencyLimits));
+    cmd->add_option("--percent", o.percent, "percentage of time")->capture_default_str()->check(Within(kPercentLimits));
+    cmd->add_option("--temperature", o.temperature, "surface temperature, degrees C")
+        ->capture_default_str()
+        ->check(Within(kTemperatureLimits));
+    cmd->add_option("--pressure", o.pressure, "surface pressure, hPa (mB)")
+        ->capture_default_str()
+        ->check(Within(kPressureLimits));
+    cmd->add_option("--humidity", o.humidity, "relative humidity, %")
+        ->capture_default_str()
+        ->check(Within(kHumidityLimits));
+    cmd->add_option("--k-factor", o.kFactor, "force the median K factor (default: from the climate maps)")
+        ->check(Within(kKFactorLimits));
+    cmd->add_option("--terrain", o.terrain, "directory of the .hgt tiles and zones01.dem (default: working directory)")
+        ->check(CLI::ExistingDirectory);
+    cmd->add_option("--climate", o.climate, "directory of the radio-climate maps (default: working directory)")
+        ->check(CLI::ExistingDirectory);
+    cmd->add_flag("--interpolate", o.interpolate, "interpolate terrain heights");
+    cmd->add_flag("--json", o.json, "print one JSON object");
+    if (&o == &path) {
+      cmd->add_option("--profile", o.profileFile, "analyse a profile CSV (dist_km,height_m[,zone]) instead")
+          ->check(CLI::ExistingFile);
+      cmd->add_option("--lat", o.latitude, "mean latitude of the supplied profile, degrees")
+          ->check(Within(kLatitudeLimits));
+      cmd->add_option("--n0", o.n0, "N0 of the supplied profile (default 320)")->check(CLI::Range(150.0, 500.0));
+      cmd->add_option("--delta-n", o.deltaN, "delta-N of the supplied profile (default 45)")
+          ->check(CLI::Range(-300.0, 156.0));
+      cmd->callback([&] { action = [&] { return RunPath(path, io); }; });
+    } else {
+      cmd->callback([&] { action = [&] { return RunMechanisms(mechanisms, io); }; });
+    }
+  }
+
+  ProfileOptions profile;
+  CLI::App* profileCmd = app.add_subcommand("profile", "the sampled terrain profile of a path as CSV");
+  addEnds(profileCmd, profile.ends);
+  profileCmd->add_option("--terrain", profile.terrain, "directory of the .hgt tiles and zones01.dem")
+      ->check(CLI::ExistingDirectory);
+  profileCmd->add_option("--climate", profile.climate, "directory of the radio-climate maps")
+      ->check(CLI::ExistingDirectory);
+  profileCmd->add_flag("--interpolate", profile.interpolate, "interpolate terrain heights");
+  profileCmd->add_flag("--coverage", profile.coverage, "sample as one point of an area-coverage map (250 samples)");
+  profileCmd->add_option("--k", profile.k, "effective Earth-radius factor (default: the one the model would use)")
+      ->check(Within(kKFactorLimits));
+  profileCmd->callback([&] { action = [&] { return RunProfile(profile, io); }; });
 
   // Negative numbers such as -1.5 are taken as positionals, as no option is
   // named after a digit.

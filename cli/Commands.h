@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "geo/Locator.h"
+#include "session/InputLimits.h"
 
 namespace tarnvale::cli {
 
@@ -86,19 +87,51 @@ struct GasOptions {
 };
 int RunGas(const GasOptions& options, Io& io);
 
-/// Limits (inclusive) of a numeric input; the first four are those of the
-/// desktop program's entry fields.
-struct InputLimits {
-  std::string_view name;
-  double min;
-  double max;
+/// Inputs of a path run: the Input Data page's fields, with the program's
+/// built-in defaults.
+struct PathOptions {
+  EndsOptions ends;
+  double rangeKm = -1.0;     ///< with bearingDeg: the receiver from the transmitter (when --rx is absent)
+  double bearingDeg = -1.0;
+  double txHeight = 10.0;    ///< m above ground
+  double rxHeight = 10.0;
+  double frequency = 10.368; ///< GHz
+  double percent = 50.0;     ///< % of time
+  double temperature = 20.0; ///< degrees C
+  double pressure = 1000.0;  ///< hPa
+  double humidity = 40.0;    ///< %
+  double kFactor = 0.0;      ///< forced median K factor; 0 = from the climate maps
+  std::string terrain = "."; ///< directory of the tiles and zones01.dem
+  std::string climate;       ///< directory of the radio-climate maps; empty = working directory
+  bool interpolate = false;
+  bool json = false;
+  // A profile supplied as CSV instead of the two ends.
+  std::string profileFile;
+  double latitude = 0.0;     ///< mean latitude of a supplied profile (degrees)
+  double n0 = 320.0;         ///< N0 of a supplied profile
+  double deltaN = 45.0;      ///< delta-N of a supplied profile
 };
-inline constexpr InputLimits kFrequencyLimits{"FREQ", 0.025, 300.0};          ///< GHz
-inline constexpr InputLimits kTemperatureLimits{"TEMPERATURE", -100.0, 100.0};  ///< degrees C
-inline constexpr InputLimits kPressureLimits{"PRESSURE", 0.0001, 2000.0};      ///< hPa
-inline constexpr InputLimits kHumidityLimits{"RH", 0.0, 100.0};                ///< %
-inline constexpr InputLimits kTimePercentLimits{"percent", 0.0, 100.0};        ///< % of time
-inline constexpr InputLimits kLatitudeLimits{"latitude", -90.0, 90.0};         ///< degrees
-inline constexpr InputLimits kLongitudeLimits{"longitude", -180.0, 180.0};     ///< degrees
+/// One path as Calculate and the profile run do it.
+int RunPath(const PathOptions& options, Io& io);
+/// The loss of each mechanism at the ten fixed time percentages.
+int RunMechanisms(const PathOptions& options, Io& io);
+
+/// The sampled terrain profile of a path as CSV.
+struct ProfileOptions {
+  EndsOptions ends;
+  std::string terrain = ".";
+  std::string climate;
+  bool interpolate = false;
+  bool coverage = false;
+  double k = 0.0;  ///< effective Earth-radius factor; 0 = the one the model would use
+};
+int RunProfile(const ProfileOptions& options, Io& io);
+
+/// Limits of the command line's own numbers; the page's fields' limits come
+/// from session/InputLimits.h.
+using tarnvale::InputLimits;
+inline constexpr InputLimits kTimePercentLimits{"percent", 0.0, 100.0, 4};     ///< gradient map choice (%)
+inline constexpr InputLimits kLatitudeLimits{"latitude", -90.0, 90.0, 9};      ///< degrees
+inline constexpr InputLimits kLongitudeLimits{"longitude", -180.0, 180.0, 9};  ///< degrees
 
 }  // namespace tarnvale::cli

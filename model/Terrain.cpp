@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "model/LossFunctions.h"
+#include "terrain/ProfileSampler.h"
 
 namespace tarnvale {
 
@@ -48,6 +49,30 @@ bool CTerrain::start(bool coverage, double N0, double deltaN, double frequency, 
   // A lapse of 157 N-units/km or more has no effective Earth (flat or
   // concave); such a path has no valid result.
   return std::isfinite(r_.k50) && r_.k50 > 0.0;
+}
+
+bool CTerrain::CalculatePath(const CSRTM& terrain, const CZONES& zones, const CLocator& tx, const CLocator& rx,
+                             bool interpolate, double N0, double deltaN, double frequency, double percent,
+                             double txAntennaHeight, double rxAntennaHeight) {
+  if (!start(false, N0, deltaN, frequency, percent, txAntennaHeight, rxAntennaHeight)) return false;
+  return sampleAndAnalyse(terrain, zones, tx, rx, false, interpolate);
+}
+
+bool CTerrain::CalculateCoveragePoint(const CSRTM& terrain, const CZONES& zones, const CLocator& tx,
+                                      const CLocator& rx, double N0, double deltaN, double frequency, double percent,
+                                      double txAntennaHeight, double rxAntennaHeight) {
+  if (!start(true, N0, deltaN, frequency, percent, txAntennaHeight, rxAntennaHeight)) return false;
+  return sampleAndAnalyse(terrain, zones, tx, rx, true, false);
+}
+
+bool CTerrain::sampleAndAnalyse(const CSRTM& terrain, const CZONES& zones, const CLocator& tx, const CLocator& rx,
+                                bool coverage, bool interpolate) {
+  path_.setEnds(tx, rx);
+  tx_ = tx;
+  rx_ = rx;
+  r_.meanLatitude = (tx.latitude() + rx.latitude()) / 2.0;
+  if (!SampleProfile(profile_, path_, r_.k50, coverage, interpolate, terrain, zones)) return false;
+  return analyse();
 }
 
 bool CTerrain::CalculateProfile(const TerrainProfile& supplied, double meanLatitude, double N0, double deltaN,

@@ -84,13 +84,13 @@ class CTerrain {
   /// @param frequency GHz @param percent time percentage (0.0001 ... 50)
   /// @param txAntennaHeight, rxAntennaHeight m above ground
   /// @return false for no valid path (shorter than 0.1 km, failed step)
-  bool CalculatePath(CSRTM& terrain, CZONES& zones, const CLocator& tx, const CLocator& rx, bool interpolate,
+  bool CalculatePath(const CSRTM& terrain, const CZONES& zones, const CLocator& tx, const CLocator& rx, bool interpolate,
                      double N0, double deltaN, double frequency, double percent, double txAntennaHeight,
                      double rxAntennaHeight);
 
   /// One point of an area-coverage map: at most 250 samples, no
   /// interpolation, no display arrays.
-  bool CalculateCoveragePoint(CSRTM& terrain, CZONES& zones, const CLocator& tx, const CLocator& rx, double N0,
+  bool CalculateCoveragePoint(const CSRTM& terrain, const CZONES& zones, const CLocator& tx, const CLocator& rx, double N0,
                               double deltaN, double frequency, double percent, double txAntennaHeight,
                               double rxAntennaHeight);
 
@@ -118,6 +118,8 @@ class CTerrain {
   const CLocator& rxLocation() const { return rx_; }
 
  private:
+  bool sampleAndAnalyse(const CSRTM& terrain, const CZONES& zones, const CLocator& tx, const CLocator& rx,
+                        bool coverage, bool interpolate);
   bool start(bool coverage, double N0, double deltaN, double frequency, double percent, double txAntennaHeight,
              double rxAntennaHeight);
   bool analyse();

@@ -67,7 +67,6 @@ TEST(CliUsage, WrongUsageGivesStatusTwoAndAMessage) {
       {"locate", "IO91", "--format", "loc", "--bogus"},
       {"nosuchcommand"},
       {"range", "--tx", "IO91"},
-      {"range", "--tx", "IO91", "--rx", "IO92"},  // no format
   };
   for (const auto& args : cases) {
     Result r = runCli(args);
@@ -85,6 +84,10 @@ TEST(CliRange, WorkedPathInJson) {
   EXPECT_NEAR(j["bearing_deg"].get<double>(), 89.22, 0.005);
   Result mixed = runCli({"range", "--tx", "SU374616", "--tx-format", "ngr", "--rx", "IO91JO26", "--rx-format", "loc"});
   EXPECT_EQ(mixed.status, 0) << mixed.err;
+  // Without a format each text is read in the first format that takes it.
+  Result detected = runCli({"range", "--tx", "SU374616", "--rx", "IO91JO26", "--json"});
+  ASSERT_EQ(detected.status, 0) << detected.err;
+  EXPECT_EQ(nlohmann::json::parse(detected.out)["range_km"], nlohmann::json::parse(runCli({"range", "--tx", "SU374616", "--tx-format", "ngr", "--rx", "IO91JO26", "--rx-format", "loc", "--json"}).out)["range_km"]);
   Result bad = runCli({"range", "--tx", "ZZ", "--rx", "IO91", "--format", "loc"});
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("Invalid TX Locator"), std::string::npos);

@@ -1,0 +1,72 @@
+#include "model/ModelDriver.h"
+
+namespace tarnvale {
+namespace {
+constexpr double kLapseScale = 157.0;  // N-units/km: k = 157 / (157 - delta-N)
+// Climate the Mechanisms curves fall back to when the maps have no value.
+constexpr double kMechanismsN0 = 320.0;
+constexpr double kMechanismsDeltaN = 40.0;
+
+CLocator midPoint(const CLocator& tx, const CLocator& rx) {
+  return CLocator((tx.latitude() + rx.latitude()) / 2.0, (tx.longitude() + rx.longitude()) / 2.0);
+}
+}  // namespace
+
+double DeltaNForKFactor(double k) { return (1.0 - 1.0 / k) * kLapseScale; }
+
+double KFactorForDeltaN(double deltaN) { return kLapseScale / (kLapseScale - deltaN); }
+
+bool ModelDriver::RunModel(bool coverage, ModelData data, const CLocator& tx, const CLocator& rx,
+                           const ModelInputs& inputs, double* kFactorInUse) const {
+  double n0 = fallbackN0, deltaN = fallbackDeltaN;
+  if (!coverage) {
+    const CLocator middle = midPoint(tx, rx);
+    double mapN0 = 0.0, mapDeltaN = 0.0;
+    if (data.climate.n0At(middle.latitude(), middle.longitude(), true, mapN0) &&
+        data.climate.dnAt(middle.latitude(), middle.longitude(), true, mapDeltaN)) {
+      n0 = mapN0;
+      deltaN = mapDeltaN;
+    }
+  }
+  if (inputs.forcedKFactor) {
+    deltaN = DeltaNForKFactor(inputs.kFactor);
+  } else if (kFactorInUse) {
+    *kFactorInUse = KFactorForDeltaN(deltaN);
+  }
+  if (coverage)
+    return data.model.CalculateCoveragePoint(data.terrain, data.zones, tx, rx, n0, deltaN, inputs.frequency,
+                                             inputs.percent, inputs.txHeight, inputs.rxHeight);
+  return data.model.CalculatePath(data.terrain, data.zones, tx, rx, inputs.interpolate, n0, deltaN, inputs.frequency,
+                                  inputs.percent, inputs.txHeight, inputs.rxHeight);
+}
+
+void ModelDriver::keepClimate(const CTerrain& model) {
+  if (!model.initialised() || !model.results().ok) return;
+  fallbackN0 = model.results().N0;
+  fallbackDeltaN = model.results().deltaN;
+}
+
+std::array<MechanismPoint, 10> MechanismCurves(ModelData data, const CLocator& tx, const CLocator& rx,
+                                               const ModelInputs& inputs) {
+  std::array<MechanismPoint, 10> points{};
+  if (!data.model.initialised()) return points;
+  const CLocator middle = midPoint(tx, rx);
+  double n0 = kMechanismsN0, deltaN = kMechanismsDeltaN;
+  if (!data.climate.n0At(middle.latitude(), middle.longitude(), true, n0)) n0 = kMechanismsN0;
+  if (!data.climate.dnAt(middle.latitude(), middle.longitude(), true, deltaN)) deltaN = kMechanismsDeltaN;
+  for (size_t i = 0; i < kMechanismPercentages.size(); ++i) {
+    MechanismPoint& point = points[i];
+    point.percent = kMechanismPercentages[i];
+    point.ok = data.model.CalculatePath(data.terrain, data.zones, tx, rx, inputs.interpolate, n0, deltaN,
+                                        inputs.frequency, point.percent, inputs.txHeight, inputs.rxHeight);
+    if (!point.ok) continue;
+    const PathModelResults& r = data.model.results();
+    point.diffraction = r.Lbd;
+    point.troposcatter = r.Lbs;
+    point.ducting = r.Lba;
+    point.overall = r.Lb;
+  }
+  return points;
+}
+
+}  // namespace tarnvale

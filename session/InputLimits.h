@@ -1,0 +1,26 @@
+#pragma once
+// Limits of the numbers the Input Data page accepts, shared by the desktop
+// program's fields and the command line.
+#include <string_view>
+
+namespace tarnvale {
+
+/// Inclusive limits of one numeric input, with the field's decimals.
+struct InputLimits {
+  std::string_view name;  ///< the field's name
+  double min;
+  double max;
+  int decimals;
+};
+
+inline constexpr InputLimits kFrequencyLimits{"FREQ", 0.025, 300.0, 3};          ///< GHz
+inline constexpr InputLimits kTemperatureLimits{"TEMPERATURE", -100.0, 100.0, 1};  ///< degrees C
+inline constexpr InputLimits kPressureLimits{"PRESSURE", 0.0001, 2000.0, 1};      ///< hPa
+inline constexpr InputLimits kHumidityLimits{"RH", 0.0, 100.0, 3};                ///< %
+inline constexpr InputLimits kPercentLimits{"Percent", 0.0001, 50.0, 4};          ///< % of time
+inline constexpr InputLimits kAntennaHeightLimits{"TX_H", 0.0, 10000.0, 1};       ///< m above ground
+inline constexpr InputLimits kKFactorLimits{"K_FACT", 0.5, 100.0, 3};             ///< median effective Earth factor
+inline constexpr InputLimits kRangeLimits{"Range", 0.1, 3000.0, 0};               ///< km or miles
+inline constexpr InputLimits kBearingLimits{"Bearing", 0.0, 360.0, 1};            ///< degrees
+
+}  // namespace tarnvale

@@ -1,0 +1,179 @@
+#pragma once
+// Session: the program-wide state of one run (the two ends of the path, how
+// the receiver is given, the gaseous loss, the data objects) and the actions
+// that work on it: start-up, Calculate with its profile run, the format
+// switch and saving the inputs. The desktop program maps its fields to
+// InputValues and the outcome back to its labels; the command line uses the
+// same calls, so both show the same numbers.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "climate/Refractivity.h"
+#include "climate/Zones.h"
+#include "geo/Locator.h"
+#include "model/ModelDriver.h"
+#include "model/Terrain.h"
+#include "settings/SettingsRecord.h"
+#include "terrain/Srtm.h"
+
+namespace tarnvale {
+
+/// How the receiver is given; the codes are stored in profile.ini.
+enum EndPointMode : std::uint8_t {
+  kByRangeBearing = 0,  ///< from the Range and Bearing fields
+  kByLocation = 1,      ///< typed in its own field
+};
+
+/// The Input Data page's fields as the user left them.
+struct InputValues {
+  std::string startLoc;
+  std::string endLoc;
+  int format = kFormatLocator;  ///< the checked format button
+  bool metric = true;
+  double range = 10.0;          ///< km, or miles when imperial
+  double bearing = 10.0;        ///< degrees
+  double frequency = 10.368;    ///< GHz
+  double temperature = 20.0;    ///< degrees C
+  double pressure = 1000.0;     ///< hPa
+  double humidity = 40.0;       ///< %
+  double percent = 50.0;        ///< % of time
+  double txHeight = 10.0;       ///< m above ground
+  double rxHeight = 10.0;       ///< m above ground
+  bool forcedKFactor = false;
+  double kFactor = 1.333;
+  bool flatEarth = false;
+};
+
+/// The numbers behind the profile chart, one entry per sample, in the
+/// display units (km or miles across, m or ft up).
+struct ProfileChartData {
+  std::vector<double> x;
+  std::vector<double> terrain;       ///< ground raised by the bulge
+  std::vector<double> bulge;         ///< earth bulge
+  std::vector<double> lineOfSight;   ///< line-of-sight string raised by the bulge
+  std::vector<double> fresnelAbove;  ///< line of sight plus the first Fresnel radius
+  std::vector<double> fresnelBelow;  ///< line of sight minus the first Fresnel radius
+  std::string leftTitle;             ///< "Height (m)" / "Height (ft)"
+  std::string bottomTitle;           ///< "Range (km)" / "Range (miles)"
+  double leftMinimum = 0.0;
+  double leftMaximum = 0.0;
+};
+
+/// What a Calculate changes. Fields left empty (std::nullopt) keep what the
+/// previous run showed.
+struct CalculateOutcome {
+  std::optional<std::string> endLoc;  ///< new receiver text (range-and-bearing mode)
+  std::string startHeight;            ///< "TX ASL 123 m" or "Invalid TX Locator"
+  std::string endHeight;              ///< "RX ..." or "Invalid RX Locator"
+  bool locationsValid = false;        ///< false: nothing below this changed
+
+  std::optional<std::string> rho;     ///< Water vapour density label
+  std::optional<std::string> gasLoss; ///< Gaseous Loss label
+  std::optional<std::string> range, bearing, rangeUnit;
+
+  // The profile run.
+  bool noModel = false;               ///< "Memory allocation failure"
+  bool pathValid = false;             ///< false: "Path too short" is shown, results kept
+  std::optional<double> kFactor;      ///< K_FACT's new value when not forced
+  struct Labels {
+    std::string beta0, seaFraction, dct, dcr, pathLength;
+    std::string fsLoss, diffLoss, tropoLoss, ductLoss, overallLoss;
+  };
+  std::optional<Labels> labels;
+  std::vector<std::string> table;     ///< header line first
+  std::optional<ProfileChartData> chart;
+};
+
+/// What start-up restores into the window.
+struct RestoredInputs {
+  InputValues fields;          ///< the numeric fields, units, options and format
+  bool formatKnown = true;     ///< false: a stored format code the program does not know; buttons stay
+  std::uint8_t endPointMode = kByLocation;
+  std::string terrainDirectory;
+  bool fromFile = false;       ///< false: the built-in defaults
+};
+
+/// Outcome of creating the data objects at start-up.
+enum class StartupFailure {
+  kNone,
+  kMapInitialisation,    ///< "Map initialisation failure"
+  kMemoryAllocation,     ///< "Memory allocation failure"
+  kTerrainObject,        ///< "Terrain object initialisation failure"
+};
+
+class Session {
+ public:
+  /// @param climateDirectory where the radio-climate maps are read from (the
+  ///        working directory for the desktop program)
+  explicit Session(std::string climateDirectory = {});
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // ---- Start-up, settings ----
+
+  /// Restores the inputs from @p programDirectory + "profile.ini", or the
+  /// built-in defaults where it cannot be read; sets the two ends.
+  RestoredInputs RestoreInputs(const std::string& programDirectory);
+  /// True when @p directory holds at least one .hgt tile (either case).
+  static bool HasTerrainTiles(const std::string& directory);
+  /// Creates the terrain store (9 slots), the zone map and the model, in that order.
+  StartupFailure CreateDataObjects(const std::string& terrainDirectory);
+  /// The record "Save input data" writes: the fields' current texts and values.
+  SettingsRecord SettingsFromInputs(const InputValues& fields, const std::string& terrainDirectory) const;
+
+  // ---- Calculate and its parts ----
+
+  /// The Calculate action on the page's current values.
+  CalculateOutcome Calculate(const InputValues& fields);
+  /// Calculate from its height labels on, with both ends already parsed
+  /// (the command line, whose ends may be in different formats).
+  CalculateOutcome CalculateEnds(const CLocator& transmitter, const CLocator& receiver, const InputValues& fields);
+  /// The receiver from a range and bearing; placed on the same 6371 km
+  /// sphere that measures the range, so a typed range reads back unchanged.
+  static CLocator ReceiverFromRangeBearing(const CLocator& tx, double bearingDeg, double rangeKm);
+  /// The ground-height text of an end ("ASL 123 m", "Sea or missing data").
+  std::string GroundHeightText(const CLocator& location, bool metric) const;
+  /// Runs the model for the stored path (the driver).
+  bool RunModel(bool coverage, const InputValues& fields, double* kFactorInUse = nullptr);
+  /// The texts of both ends in @p format (receiver first, as the fields are
+  /// written): the last calculated locations, whatever was typed since.
+  std::pair<std::string, std::string> FormatLocationsForDisplay(int format);
+
+  // ---- State ----
+  CLocator tx;
+  CLocator rx;
+  std::uint8_t endPointMode = kByLocation;
+  double totalGasLoss = 0.0;     ///< dB over the whole path
+  double rho = 0.0;              ///< water-vapour density of the last Calculate (g/m3)
+  double gamma = 0.0;            ///< specific gaseous attenuation of the last Calculate (dB/km)
+  double rangeKm = 0.0;          ///< great-circle range of the last Calculate
+  double bearingDeg = 0.0;       ///< initial bearing of the last Calculate
+  bool abortRequested = false;
+  bool interpolateHeights = false;
+  ModelDriver driver;            ///< holds the coverage fallback N0/delta-N
+
+  CRefractivity& climate() { return climate_; }
+  CSRTM* terrain() { return terrain_.get(); }
+  CZONES* zones() { return zones_.get(); }
+  CTerrain* model() { return model_.get(); }
+
+  /// Releases the data objects (the window closing).
+  void Close();
+
+ private:
+  ModelInputs modelInputs(const InputValues& fields) const;
+  void runProfile(const InputValues& fields, CalculateOutcome& outcome);
+
+  CRefractivity climate_;
+  std::unique_ptr<CSRTM> terrain_;
+  std::unique_ptr<CZONES> zones_;
+  std::unique_ptr<CTerrain> model_;
+};
+
+/// The profile chart and table of the model's last run.
+ProfileChartData ProfileChart(const CTerrain& model, const InputValues& fields);
+std::vector<std::string> ProfileTable(const CTerrain& model, bool metric);
+
+}  // namespace tarnvale
