@@ -1,0 +1,151 @@
+#include "app/Widgets.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QSvgGenerator>
+#include <QtCharts/QAreaSeries>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+#include <algorithm>
+
+#include "session/Session.h"
+
+namespace tarnvale::ui {
+
+TPanel::TPanel(QWidget* parent) : QFrame(parent) {
+  setFrameShape(QFrame::StyledPanel);
+  setAutoFillBackground(true);
+  setToolTip(QStringLiteral("Click on Panel to Select"));
+}
+
+void TPanel::setColour(const QColor& colour) {
+  QPalette p = palette();
+  p.setColor(QPalette::Window, colour);
+  setPalette(p);
+}
+
+void TPanel::mouseReleaseEvent(QMouseEvent* event) {
+  QFrame::mouseReleaseEvent(event);
+  if (rect().contains(event->position().toPoint())) emit clicked();
+}
+
+QValidator::State UpperCaseValidator::validate(QString& input, int&) const {
+  input = input.toUpper();
+  return Acceptable;
+}
+
+namespace {
+
+QLineSeries* lineSeries(const char* name, const QColor& colour, int width) {
+  auto* s = new QLineSeries;
+  s->setObjectName(QString::fromLatin1(name));
+  QPen pen(colour);
+  pen.setWidth(width);
+  s->setPen(pen);
+  s->setPointsVisible(false);
+  return s;
+}
+
+QAreaSeries* areaSeries(const char* name, const QString& title, QLineSeries* upper, const QColor& colour) {
+  auto* s = new QAreaSeries(upper);
+  s->setObjectName(QString::fromLatin1(name));
+  s->setName(title);
+  s->setColor(colour);
+  s->setBorderColor(colour);
+  return s;
+}
+
+void fill(QLineSeries* series, const std::vector<double>& x, const std::vector<double>& y) {
+  QList<QPointF> points;
+  points.reserve(static_cast<qsizetype>(x.size()));
+  for (size_t i = 0; i < x.size(); ++i) points.append(QPointF(x[i], y[i]));
+  series->replace(points);
+}
+
+}  // namespace
+
+TProfileChart::TProfileChart(QWidget* parent) : QChartView(parent) {
+  setObjectName(QStringLiteral("Chart1"));
+  setToolTip(QStringLiteral("Click and drag to zoom, Double click to copy"));
+  setRenderHint(QPainter::Antialiasing);
+  setRubberBand(QChartView::RectangleRubberBand);
+  QChart* c = chart();
+  c->legend()->hide();
+  c->setMargins(QMargins(4, 4, 4, 4));
+
+  terrainUpper_ = lineSeries("TerrainEdge", QColor(128, 64, 0), 1);
+  bulgeUpper_ = lineSeries("BulgeEdge", QColor(192, 192, 192), 1);
+  terrain_ = areaSeries("Series1", QStringLiteral("Terrain"), terrainUpper_, QColor(128, 64, 0));
+  bulge_ = areaSeries("Series2", QStringLiteral("Earth Bulge"), bulgeUpper_, QColor(192, 192, 192));
+  los_ = lineSeries("Series8", Qt::black, 1);
+  los_->setName(QStringLiteral("LOS Line"));
+  fresnelAbove_ = lineSeries("Series9", QColor(255, 0, 0), 1);
+  fresnelBelow_ = lineSeries("Series10", QColor(255, 0, 0), 1);
+
+  // The bulge is drawn beneath the terrain, the lines over both.
+  c->addSeries(terrain_);
+  c->addSeries(bulge_);
+  c->addSeries(los_);
+  c->addSeries(fresnelAbove_);
+  c->addSeries(fresnelBelow_);
+
+  left_ = new QValueAxis;
+  left_->setObjectName(QStringLiteral("LeftAxis"));
+  left_->setTitleText(QStringLiteral("Height (m)"));
+  left_->setLabelFormat(QStringLiteral("%.0f"));
+  bottom_ = new QValueAxis;
+  bottom_->setObjectName(QStringLiteral("BottomAxis"));
+  bottom_->setTitleText(QStringLiteral("Range (km)"));
+  bottom_->setLabelFormat(QStringLiteral("%g"));
+  c->addAxis(left_, Qt::AlignLeft);
+  c->addAxis(bottom_, Qt::AlignBottom);
+  for (QAbstractSeries* s : c->series()) {
+    s->attachAxis(left_);
+    s->attachAxis(bottom_);
+  }
+}
+
+void TProfileChart::show(const ProfileChartData& d) {
+  fill(terrainUpper_, d.x, d.terrain);
+  fill(bulgeUpper_, d.x, d.bulge);
+  fill(los_, d.x, d.lineOfSight);
+  fill(fresnelAbove_, d.x, d.fresnelAbove);
+  fill(fresnelBelow_, d.x, d.fresnelBelow);
+  left_->setTitleText(QString::fromStdString(d.leftTitle));
+  bottom_->setTitleText(QString::fromStdString(d.bottomTitle));
+  chart()->zoomReset();
+  left_->setRange(d.leftMinimum, d.leftMaximum > d.leftMinimum ? d.leftMaximum : d.leftMinimum + 1.0);
+  if (!d.x.empty()) {
+    const auto [lo, hi] = std::minmax_element(d.x.begin(), d.x.end());
+    bottom_->setRange(*lo, *hi > *lo ? *hi : *lo + 1.0);
+  }
+  bottom_->applyNiceNumbers();
+}
+
+QByteArray TProfileChart::toSvg() {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QSvgGenerator svg;
+  svg.setOutputDevice(&buffer);
+  svg.setSize(size());
+  svg.setViewBox(QRect(QPoint(0, 0), size()));
+  if (QScreen* screen = QGuiApplication::primaryScreen()) svg.setResolution(qRound(screen->logicalDotsPerInch()));
+  svg.setTitle(QStringLiteral("Terrain profile"));
+  QPainter painter(&svg);
+  render(&painter);
+  painter.end();
+  return bytes;
+}
+
+QImage TProfileChart::toImage() { return grab().toImage(); }
+
+void TProfileChart::mouseDoubleClickEvent(QMouseEvent* event) {
+  event->accept();
+  emit doubleClicked();
+}
+
+}  // namespace tarnvale::ui

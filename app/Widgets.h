@@ -1,0 +1,77 @@
+#pragma once
+// Small widgets of the main window: a panel that can be clicked, the profile
+// chart with zoom and double click, and upper-case entry for location fields.
+#include <QFrame>
+#include <QValidator>
+#include <QtCharts/QChartView>
+
+class QAreaSeries;
+class QLineSeries;
+class QValueAxis;
+
+namespace tarnvale {
+struct ProfileChartData;
+}
+
+namespace tarnvale::ui {
+
+/// A panel with a colour and a click event.
+class TPanel : public QFrame {
+  Q_OBJECT
+ public:
+  explicit TPanel(QWidget* parent = nullptr);
+  void setColour(const QColor& colour);
+ signals:
+  void clicked();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+/// Turns typed letters into capitals, as the location fields expect.
+class UpperCaseValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& position) const override;
+};
+
+/// The profile chart: terrain and earth bulge as areas, the line-of-sight
+/// string and the two edges of the first Fresnel zone as lines. Drag to zoom
+/// (right click zooms back out), double click to copy.
+class TProfileChart : public QChartView {
+  Q_OBJECT
+ public:
+  explicit TProfileChart(QWidget* parent = nullptr);
+  /// Replaces every series by @p data and sets the axes.
+  void show(const tarnvale::ProfileChartData& data);
+  /// The chart drawn as SVG (vector text and paths) and as a bitmap.
+  QByteArray toSvg();
+  QImage toImage();
+
+  QLineSeries* terrainLine() const { return terrainUpper_; }
+  QLineSeries* bulgeLine() const { return bulgeUpper_; }
+  QLineSeries* losLine() const { return los_; }
+  QLineSeries* fresnelAbove() const { return fresnelAbove_; }
+  QLineSeries* fresnelBelow() const { return fresnelBelow_; }
+  QValueAxis* leftAxis() const { return left_; }
+  QValueAxis* bottomAxis() const { return bottom_; }
+
+ signals:
+  void doubleClicked();
+
+ protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  QLineSeries* terrainUpper_;
+  QLineSeries* bulgeUpper_;
+  QAreaSeries* terrain_;
+  QAreaSeries* bulge_;
+  QLineSeries* los_;
+  QLineSeries* fresnelAbove_;
+  QLineSeries* fresnelBelow_;
+  QValueAxis* left_;
+  QValueAxis* bottom_;
+};
+
+}  // namespace tarnvale::ui
