@@ -197,7 +197,9 @@ TEST_F(MainFormTest, SavedSettingsRestoreDmsAndBothFullLocations) {
   EXPECT_EQ(field(f, "EndLoc"), endText);
   EXPECT_EQ(f.terrainDirectory().toStdString(), terrain_ + "/");
   // A saved directory holding tiles is used without asking again.
-  if (tarnvale::Session::HasTerrainTiles(terrain_)) EXPECT_EQ(dialogs_.directoryTitles.size(), 1u);
+  if (tarnvale::Session::HasTerrainTiles(terrain_)) {
+    EXPECT_EQ(dialogs_.directoryTitles.size(), 1u);
+  }
 }
 
 TEST_F(MainFormTest, UnknownStoredFormatMakesBothLocationsInvalid) {
