@@ -661,7 +661,8 @@ void TMainForm::TabSheet1Show() {
 
 void TMainForm::Help1Click() {
   if (!help_) {
-    help_ = new QTextBrowser;
+    help_ = new QTextBrowser(this);
+    help_->setWindowFlag(Qt::Window);
     help_->setObjectName(QStringLiteral("HelpWindow"));
     help_->setWindowTitle(QStringLiteral("Tarnvale Help"));
     help_->setOpenExternalLinks(true);

@@ -78,6 +78,9 @@ TProfileChart::TProfileChart(QWidget* parent) : QChartView(parent) {
 
   terrainUpper_ = lineSeries("TerrainEdge", QColor(128, 64, 0), 1);
   bulgeUpper_ = lineSeries("BulgeEdge", QColor(192, 192, 192), 1);
+  // An area series does not own its edge series; the view does.
+  terrainUpper_->setParent(this);
+  bulgeUpper_->setParent(this);
   terrain_ = areaSeries("Series1", QStringLiteral("Terrain"), terrainUpper_, QColor(128, 64, 0));
   bulge_ = areaSeries("Series2", QStringLiteral("Earth Bulge"), bulgeUpper_, QColor(192, 192, 192));
   los_ = lineSeries("Series8", Qt::black, 1);
