@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/Cli.h"
+#include "cli/RunCli.h"
 #include "climate/MapFiles.h"
 #include "climate/Refractivity.h"
 #include "model/P676.h"
@@ -18,18 +18,9 @@ using tarnvale::climate::kGridB;
 using tarnvale::testing::ScratchDir;
 using tarnvale::testing::WriteConstantGrid;
 
-struct Result {
-  int status;
-  std::string out;
-  std::string err;
-};
+using Result = tarnvale::test::CliResult;
 
-Result runCli(std::vector<std::string> args) {
-  args.insert(args.begin(), "tarnvale-cli");
-  std::ostringstream out, err;
-  const int status = tarnvale::cli::run(args, out, err);
-  return {status, out.str(), err.str()};
-}
+Result runCli(std::vector<std::string> args) { return tarnvale::test::RunCli(std::move(args)); }
 
 /// A map directory with constant N0, delta-N and two of the gradient maps.
 class ClimateCli : public ::testing::Test {

@@ -8,21 +8,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli/Cli.h"
+#include "cli/RunCli.h"
 
 namespace {
 
-struct Result {
-  int status;
-  std::string out, err;
-};
+using Result = tarnvale::test::CliResult;
 
-Result runCli(std::vector<std::string> args) {
-  args.insert(args.begin(), "tarnvale-cli");
-  std::ostringstream out, err;
-  const int status = tarnvale::cli::run(args, out, err);
-  return {status, out.str(), err.str()};
-}
+Result runCli(std::vector<std::string> args) { return tarnvale::test::RunCli(std::move(args)); }
 
 /// The shared real data, or empty where it is absent.
 std::string sharedData() {

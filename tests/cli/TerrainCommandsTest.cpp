@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/Cli.h"
+#include "cli/RunCli.h"
 #include "support/DataFiles.h"
 
 using tarnvale::test::TempDir;
@@ -14,18 +14,9 @@ using tarnvale::test::Tile;
 
 namespace {
 
-struct Result {
-  int status;
-  std::string out;
-  std::string err;
-};
+using Result = tarnvale::test::CliResult;
 
-Result runCli(std::vector<std::string> args) {
-  args.insert(args.begin(), "tarnvale-cli");
-  std::ostringstream out, err;
-  const int status = tarnvale::cli::run(args, out, err);
-  return {status, out.str(), err.str()};
-}
+Result runCli(std::vector<std::string> args) { return tarnvale::test::RunCli(std::move(args)); }
 
 class TerrainCommands : public ::testing::Test {
  protected:
