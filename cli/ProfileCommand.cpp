@@ -31,12 +31,8 @@ int RunProfile(const ProfileOptions& o, Io& io) {
     // run, the coverage fallback (delta-N 45) otherwise or without data.
     ModelDriver driver;
     double deltaN = driver.fallbackDeltaN;
-    if (!o.coverage) {
-      const CRefractivity climate(o.climate);
-      const double lat = (tx.latitude() + rx.latitude()) / 2.0, lon = (tx.longitude() + rx.longitude()) / 2.0;
-      double n0 = 0.0, mapDeltaN = 0.0;
-      if (climate.n0At(lat, lon, true, n0) && climate.dnAt(lat, lon, true, mapDeltaN)) deltaN = mapDeltaN;
-    }
+    double n0 = driver.fallbackN0;
+    if (!o.coverage) ClimateAtMidPath(CRefractivity(o.climate), tx, rx, n0, deltaN);
     k = KFactorForDeltaN(deltaN);
   }
   CSRTM terrain(9, o.terrain);

@@ -5,11 +5,12 @@
 
 #include "model/LossFunctions.h"
 #include "model/Terrain.h"
+#include "terrain/ProfileSampler.h"
 
 namespace tarnvale {
 
 namespace {
-constexpr double kEarthRadiusKm = 6371.0;
+using profile::kEarthRadiusKm;  // the mean Earth radius the sampler uses too
 constexpr double kNoEdge = -99999.0;          // below any diffraction parameter
 constexpr double kNoReceiverEdge = -99990.0;  // the receiver-side search starts here
 // Sampled spans shorter than this get free-space loss only.

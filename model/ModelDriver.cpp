@@ -7,10 +7,23 @@ constexpr double kLapseScale = 157.0;  // N-units/km: k = 157 / (157 - delta-N)
 constexpr double kMechanismsN0 = 320.0;
 constexpr double kMechanismsDeltaN = 40.0;
 
-CLocator midPoint(const CLocator& tx, const CLocator& rx) {
+}  // namespace
+
+CLocator MidPoint(const CLocator& tx, const CLocator& rx) {
   return CLocator((tx.latitude() + rx.latitude()) / 2.0, (tx.longitude() + rx.longitude()) / 2.0);
 }
-}  // namespace
+
+bool ClimateAtMidPath(const CRefractivity& climate, const CLocator& tx, const CLocator& rx, double& n0,
+                      double& deltaN) {
+  const CLocator middle = MidPoint(tx, rx);
+  double mapN0 = 0.0, mapDeltaN = 0.0;
+  if (!climate.n0At(middle.latitude(), middle.longitude(), true, mapN0) ||
+      !climate.dnAt(middle.latitude(), middle.longitude(), true, mapDeltaN))
+    return false;
+  n0 = mapN0;
+  deltaN = mapDeltaN;
+  return true;
+}
 
 double DeltaNForKFactor(double k) { return (1.0 - 1.0 / k) * kLapseScale; }
 
@@ -19,15 +32,7 @@ double KFactorForDeltaN(double deltaN) { return kLapseScale / (kLapseScale - del
 bool ModelDriver::RunModel(bool coverage, ModelData data, const CLocator& tx, const CLocator& rx,
                            const ModelInputs& inputs, double* kFactorInUse) const {
   double n0 = fallbackN0, deltaN = fallbackDeltaN;
-  if (!coverage) {
-    const CLocator middle = midPoint(tx, rx);
-    double mapN0 = 0.0, mapDeltaN = 0.0;
-    if (data.climate.n0At(middle.latitude(), middle.longitude(), true, mapN0) &&
-        data.climate.dnAt(middle.latitude(), middle.longitude(), true, mapDeltaN)) {
-      n0 = mapN0;
-      deltaN = mapDeltaN;
-    }
-  }
+  if (!coverage) ClimateAtMidPath(data.climate, tx, rx, n0, deltaN);
   if (inputs.forcedKFactor) {
     deltaN = DeltaNForKFactor(inputs.kFactor);
   } else if (kFactorInUse) {
@@ -50,7 +55,7 @@ std::array<MechanismPoint, 10> MechanismCurves(ModelData data, const CLocator& t
                                                const ModelInputs& inputs) {
   std::array<MechanismPoint, 10> points{};
   if (!data.model.initialised()) return points;
-  const CLocator middle = midPoint(tx, rx);
+  const CLocator middle = MidPoint(tx, rx);
   double n0 = kMechanismsN0, deltaN = kMechanismsDeltaN;
   if (!data.climate.n0At(middle.latitude(), middle.longitude(), true, n0)) n0 = kMechanismsN0;
   if (!data.climate.dnAt(middle.latitude(), middle.longitude(), true, deltaN)) deltaN = kMechanismsDeltaN;

@@ -31,6 +31,15 @@ struct ModelData {
   const CRefractivity& climate;
 };
 
+/// The point halfway between the ends: the mean of their latitudes and of
+/// their longitudes (no great circle, no wrap at 180 degrees).
+CLocator MidPoint(const CLocator& tx, const CLocator& rx);
+
+/// N0 and delta-N at mid-path, interpolated; true only when both are found
+/// (delta-N is looked up only after N0 was). Outputs untouched otherwise.
+bool ClimateAtMidPath(const CRefractivity& climate, const CLocator& tx, const CLocator& rx, double& n0,
+                      double& deltaN);
+
 /// Lapse rate that makes the median factor @p k: 157 (1 - 1/k) N-units/km.
 double DeltaNForKFactor(double k);
 /// Median factor of a lapse rate @p deltaN: 157 / (157 - deltaN).

@@ -12,7 +12,7 @@
 namespace tarnvale {
 
 namespace {
-constexpr double kEarthRadiusKm = 6371.0;
+using profile::kEarthRadiusKm;  // the mean Earth radius the sampler uses too
 constexpr double kEarthDiameterM = 12742000.0;
 constexpr unsigned char kZoneSea = 1;
 constexpr unsigned char kZoneInland = 3;

@@ -30,7 +30,7 @@ SiteClimateTexts site(const CRefractivity& climate, const CLocator& at) {
 ClimatePageTexts ClimatePage(const CRefractivity& climate, const CLocator& tx, const CLocator& rx, double percent) {
   ClimatePageTexts page;
   page.percentTime = FormatGeneral(percent, 5) + " %";
-  const CLocator middle((tx.latitude() + rx.latitude()) / 2.0, (tx.longitude() + rx.longitude()) / 2.0);
+  const CLocator middle = MidPoint(tx, rx);
   double deltaN = 0.0;
   page.kFactor = climate.dnAt(middle.latitude(), middle.longitude(), true, deltaN)
                      ? FormatFixed(KFactorForDeltaN(deltaN), 4, 1)
