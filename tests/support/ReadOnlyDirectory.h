@@ -36,10 +36,17 @@ class ReadOnlyDirectory {
   const std::filesystem::path& path() const { return path_; }
 
   /// Takes away write permission; @p files are the names saves will target.
-  void makeReadOnly(std::initializer_list<const char*> files) {
+  void makeReadOnly(std::initializer_list<const char*> files) { MakeReadOnly(path_, files); }
+
+  /// The same for any directory @p dir; MakeWritable undoes it.
+  static void MakeReadOnly(const std::filesystem::path& dir, std::initializer_list<const char*> files) {
     if (::geteuid() == 0)
-      for (const char* name : files) std::filesystem::create_directory(path_ / (std::string(name) + ".tmp"));
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+      for (const char* name : files) std::filesystem::create_directory(dir / (std::string(name) + ".tmp"));
+    std::filesystem::permissions(dir, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  }
+  static void MakeWritable(const std::filesystem::path& dir) {
+    std::error_code ignored;
+    std::filesystem::permissions(dir, std::filesystem::perms::owner_all, ignored);
   }
 
  private:
