@@ -118,8 +118,9 @@ void TNumEdit::SetEditType(bool integer) { integerEdit_ = integer; }
 
 void TNumEdit::refuse(const QString& message) {
   ++refusing;
-  CurrentDialogs().error(this, message);
+  // The field is shown first, so the message can be read next to it.
   showOwnPage(this);
+  CurrentDialogs().error(this, message);
   selectAll();
   setFocus(Qt::OtherFocusReason);
   --refusing;
