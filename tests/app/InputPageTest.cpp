@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 
 #include "app/Widgets.h"
 #include "settings/SettingsRecord.h"
@@ -244,6 +245,27 @@ TEST_F(InputPageTest, KeyboardUse) {
   ASSERT_EQ(dialogs_.proposedNames.size(), 1u);
   EXPECT_TRUE(std::filesystem::exists(dir_ / "keys.dat"));
   EXPECT_TRUE(dialogs_.errors.empty());
+}
+
+TEST_F(InputPageTest, ProfileTableShowsFiveColumnsWhateverTheWidth) {
+  auto form = start();
+  TMainForm& f = *form;
+  find<QTabWidget>(f, "PageControl1")->setCurrentIndex(2);
+  auto* list = find<QListWidget>(f, "Profile");
+  ASSERT_GT(list->count(), 100);
+  for (int extra : {0, 400}) {
+    f.resize(f.minimumSizeHint().width() + extra, f.height());
+    QCoreApplication::processEvents();
+    std::set<int> columns;
+    const QRect view = list->viewport()->rect();
+    for (int i = 0; i < list->count(); ++i) {
+      const QRect r = list->visualItemRect(list->item(i));
+      if (view.contains(r.topLeft()) && view.contains(r.bottomRight())) columns.insert(r.left());
+    }
+    EXPECT_EQ(columns.size(), 5u) << "window width " << f.width();
+    // Lines run down the first column, then on to the next.
+    EXPECT_EQ(list->visualItemRect(list->item(1)).left(), list->visualItemRect(list->item(0)).left());
+  }
 }
 
 /// WCAG contrast ratio of two colours.
