@@ -181,7 +181,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
   SitesOptions sites;
   CLI::App* sitesCmd = app.add_subcommand("sites", "the sites of a site list file with their details");
-  sitesCmd->add_option("file", sites.file, "site list (.dat): NAME~LOCATION lines")->required();
+  sitesCmd->add_option("file", sites.file, "site list (.dat): NAME~LOCATION lines")
+      ->required()
+      ->check(CLI::ExistingFile);
   sitesCmd->add_option("--terrain", sites.terrain, "directory of the .hgt tiles (default: working directory)")
       ->check(CLI::ExistingDirectory);
   sitesCmd->add_flag("--json", sites.json, "print one JSON object");
