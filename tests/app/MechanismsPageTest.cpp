@@ -7,7 +7,9 @@
 
 #include "app/pages/MechanismsPage.h"
 #include "model/ModelDriver.h"
+#include "climate/ClimateConstants.h"
 #include "tests/app/PageFixture.h"
+#include "tests/climate/MapFiles.h"
 #include "tests/cli/RunCli.h"
 #include "widgets/Numedit.h"
 
@@ -27,6 +29,10 @@ class MechanismsPageTest : public tarnvale::test::PageTest {
 
 TEST_F(MechanismsPageTest, TenPointsPerSeriesAtTheFixedPercentagesWhateverPercentHolds) {
   useSharedTiles();  // heights of 0 serve as well where the tiles are absent
+  // Climate maps with values at mid-path, so that the page and the profile
+  // run use the same N0 and delta-N (their fallbacks differ).
+  tarnvale::testing::WriteConstantGrid(dir_ / "n0.txt", tarnvale::climate::kGridB, 330);
+  tarnvale::testing::WriteConstantGrid(dir_ / "dn.txt", tarnvale::climate::kGridB, 42);
   auto form = start();
   TMainForm& f = *form;
   for (double percent : {50.0, 0.001, 3.0}) {
