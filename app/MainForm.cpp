@@ -141,9 +141,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), session_(std::make_
     startLoc_->setText(text);
     Calculate();
   });
+  // A site copied to the receiver is typed, not derived from range and bearing.
+  connect(sites, &TSiteDatabasePage::receiverByLocation, this, [this] { SetEndPointMode(kByLocation); });
   connect(sites, &TSiteDatabasePage::copyToReceiver, this, [this](const QString& text) {
-    // A site copied to the receiver is typed, not derived from range and bearing.
-    SetEndPointMode(kByLocation);
     endLoc_->setText(text);
     Calculate();
   });

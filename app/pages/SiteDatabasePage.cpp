@@ -125,6 +125,7 @@ void TSiteDatabasePage::CopyTxClick() {
 }
 
 void TSiteDatabasePage::CopyRxClick() {
+  emit receiverByLocation();
   if (const CSite* site = selectedSite()) emit copyToReceiver(qs(SiteLocationText(*site, window_.inputFormat())));
 }
 

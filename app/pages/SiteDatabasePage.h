@@ -50,6 +50,9 @@ class TSiteDatabasePage : public QWidget {
  signals:
   /// A site's location text in the selected format, for StartLoc.
   void copyToTransmitter(const QString& text);
+  /// Copy to Rx was pressed: the receiver becomes a typed location, first
+  /// of all and whether or not a site is then copied.
+  void receiverByLocation();
   /// A site's location text in the selected format, for EndLoc.
   void copyToReceiver(const QString& text);
 

@@ -141,6 +141,13 @@ TEST_F(SiteDatabasePageTest, CopyToRxSwitchesToTypedReceiver) {
   QTest::mouseClick(find<QWidget>(f, "Panel1"), Qt::LeftButton);
   ASSERT_TRUE(find<QLineEdit>(f, "EndLoc")->isReadOnly());
   load(f, "Mast A~SU374616\nFar~IO92AA\n");
+  // With no site selected the button still makes the receiver a typed one.
+  const QString before = field(f, "EndLoc");
+  click(f, "CopyRx");
+  EXPECT_FALSE(find<QLineEdit>(f, "EndLoc")->isReadOnly());
+  EXPECT_EQ(field(f, "EndLoc"), before);
+  QTest::mouseClick(find<QWidget>(f, "Panel1"), Qt::LeftButton);
+  ASSERT_TRUE(find<QLineEdit>(f, "EndLoc")->isReadOnly());
   select(f, 1);
   click(f, "CopyRx");
   EXPECT_FALSE(find<QLineEdit>(f, "EndLoc")->isReadOnly());
