@@ -50,7 +50,8 @@ TMechanismsChart::TMechanismsChart(QWidget* parent) : QChartView(parent) {
   setObjectName(QStringLiteral("Chart2"));
   setRenderHint(QPainter::Antialiasing);
   setToolTip(QStringLiteral("Double click to copy"));
-  auto* chart = new QChart;
+  // The view's own chart: a chart set in its place would leave this one unowned.
+  QChart* chart = this->chart();
   chart->setTitle(QStringLiteral("Model Results"));
   bottom_ = new QLogValueAxis;
   bottom_->setBase(10);
@@ -81,7 +82,6 @@ TMechanismsChart::TMechanismsChart(QWidget* parent) : QChartView(parent) {
     line->attachAxis(left_);
     series_[i] = line;
   }
-  setChart(chart);
 }
 
 QByteArray TMechanismsChart::toSvg() {
