@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <ostream>
 #include <string>
 
 #include "geo/Locator.h"
@@ -58,6 +59,8 @@ const LineCase kLineCases[] = {
     {"\n", false, "", "", 0},
 };
 
+void PrintTo(const LineCase& c, std::ostream* os) { *os << '"' << c.line << '"'; }
+
 class SiteLineRules : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(SiteLineRules, AcceptOrSkip) {
@@ -74,7 +77,10 @@ TEST_P(SiteLineRules, AcceptOrSkip) {
   EXPECT_DOUBLE_EQ(got.longitude, expected.longitude());
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, SiteLineRules, ::testing::ValuesIn(kLineCases));
+INSTANTIATE_TEST_SUITE_P(Table, SiteLineRules, ::testing::ValuesIn(kLineCases),
+                         [](const ::testing::TestParamInfo<LineCase>& info) {
+                           return "Line" + std::to_string(info.index);
+                         });
 
 TEST(SiteLineRules, WorkedGridReferenceLandsOnTheMast) {
   const SiteLine mast = ReadSiteLine("Mast A~SU374616");
