@@ -28,6 +28,9 @@
 #include "app/About.h"
 #include "app/Profile.h"
 #include "app/Widgets.h"
+#include "app/pages/MechanismsPage.h"
+#include "app/pages/SiteDatabasePage.h"
+#include "app/pages/ZoneMapPage.h"
 #include "session/ClimateTexts.h"
 #include "session/InputLimits.h"
 #include "session/ProfileExport.h"
@@ -140,15 +143,27 @@ TMainForm::TMainForm(QWidget* parent)
   buildTabulatedPage(tabulated);
   pages_->addTab(tabulated, QStringLiteral("Tabulated Data"));
 
-  pages_->addTab(placeholderPage(QStringLiteral("Mechanisms"), QStringLiteral("Mechanisms")),
-                 QStringLiteral("Mechanisms"));
+  auto* mechanisms = new TMechanismsPage(*session_, [this] {
+    return TMechanismsPage::Inputs{freq_->GetValue(), txH_->GetValue(), rxH_->GetValue()};
+  });
+  pages_->addTab(mechanisms, QStringLiteral("Mechanisms"));
   pages_->addTab(placeholderPage(QStringLiteral("map"), QStringLiteral("Terrain Map")), QStringLiteral("Terrain Map"));
-  pages_->addTab(placeholderPage(QStringLiteral("ZoneMapPage"), QStringLiteral("Zone Map")),
-                 QStringLiteral("Zone Map"));
+  pages_->addTab(new TZoneMapPage(*session_), QStringLiteral("Zone Map"));
   pages_->addTab(placeholderPage(QStringLiteral("Coverage"), QStringLiteral("Area Coverage")),
                  QStringLiteral("Area Coverage"));
-  pages_->addTab(placeholderPage(QStringLiteral("LoadSites"), QStringLiteral("Site Database")),
-                 QStringLiteral("Site Database"));
+  auto* sites = new TSiteDatabasePage({[this] { return static_cast<const CSRTM*>(session_->terrain()); },
+                                       [this] { return selectedFormat(); }, [this] { return programDirectory_; }});
+  connect(sites, &TSiteDatabasePage::copyToTransmitter, this, [this](const QString& text) {
+    startLoc_->setText(text);
+    Calculate();
+  });
+  // A site copied to the receiver is typed, not derived from range and bearing.
+  connect(sites, &TSiteDatabasePage::receiverByLocation, this, [this] { SetEndPointMode(kByLocation); });
+  connect(sites, &TSiteDatabasePage::copyToReceiver, this, [this](const QString& text) {
+    endLoc_->setText(text);
+    Calculate();
+  });
+  pages_->addTab(sites, QStringLiteral("Site Database"));
   connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
     if (pages_->widget(index)->objectName() == QLatin1String("TabSheet1")) TabSheet1Show();
   });

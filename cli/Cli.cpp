@@ -182,6 +182,25 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
   MosaicOptions mosaic;
   AddMosaicCommand(app, mosaic, action, io);
+  SitesOptions sites;
+  CLI::App* sitesCmd = app.add_subcommand("sites", "the sites of a site list file with their details");
+  sitesCmd->add_option("file", sites.file, "site list (.dat): NAME~LOCATION lines")
+      ->required()
+      ->check(CLI::ExistingFile);
+  sitesCmd->add_option("--terrain", sites.terrain, "directory of the .hgt tiles (default: working directory)")
+      ->check(CLI::ExistingDirectory);
+  sitesCmd->add_flag("--json", sites.json, "print one JSON object");
+  sitesCmd->callback([&] { action = [&] { return RunSites(sites, io); }; });
+
+  ZoneMapOptions zoneMap;
+  CLI::App* zoneMapCmd = app.add_subcommand("zonemap", "the Zone Map picture of a path as a 400 x 400 PNG");
+  addEnds(zoneMapCmd, zoneMap.ends);
+  zoneMapCmd->add_option("--terrain", zoneMap.terrain, "directory holding zones01.dem")
+      ->required()
+      ->check(CLI::ExistingDirectory);
+  zoneMapCmd->add_option("--out", zoneMap.out, "PNG file to write")->required();
+  zoneMapCmd->add_flag("--json", zoneMap.json, "print one JSON object");
+  zoneMapCmd->callback([&] { action = [&] { return RunZoneMap(zoneMap, io); }; });
 
   std::vector<const char*> argv;
   argv.reserve(args.size() + 1);

@@ -127,6 +127,25 @@ struct ProfileOptions {
 };
 int RunProfile(const ProfileOptions& options, Io& io);
 
+/// A site list as the Site Database page reads it.
+struct SitesOptions {
+  std::string file;           ///< the site list (NAME~LOCATION lines)
+  std::string terrain = ".";  ///< directory of the .hgt tiles for the heights
+  bool json = false;
+};
+/// The accepted sites with their five detail lines.
+int RunSites(const SitesOptions& options, Io& io);
+
+/// The Zone Map page's picture of a path.
+struct ZoneMapOptions {
+  EndsOptions ends;
+  std::string terrain;  ///< directory holding zones01.dem
+  std::string out;      ///< PNG file to write
+  bool json = false;
+};
+/// Writes the 400 x 400 zone picture; identical ends write nothing (exit 1).
+int RunZoneMap(const ZoneMapOptions& options, Io& io);
+
 /// Limits of the command line's own numbers; the page's fields' limits come
 /// from session/InputLimits.h.
 using tarnvale::InputLimits;

@@ -27,6 +27,15 @@ class PlatformDialogs final : public Dialogs {
   QString saveFileName(QWidget* parent, const QString& proposed) override {
     return QFileDialog::getSaveFileName(parent, QString(), proposed);
   }
+  QString openFileName(QWidget* parent, const QString& title, const QString& directory, const QString& filter,
+                       const QString& defaultSuffix) override {
+    QFileDialog dialog(parent, title, directory, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return dialog.selectedFiles().constFirst();
+  }
   void setClipboard(QMimeData* data) override { QApplication::clipboard()->setMimeData(data); }
 };
 

@@ -22,6 +22,11 @@ class Dialogs {
   virtual QString chooseDirectory(QWidget* parent, const QString& title, const QString& start) = 0;
   /// A save-file dialog proposing @p proposed; empty when cancelled.
   virtual QString saveFileName(QWidget* parent, const QString& proposed) = 0;
+  /// An open-file dialog with a @p title, starting in @p directory, offering
+  /// @p filter ("Site list (*.dat)") and adding @p defaultSuffix to a name
+  /// typed without one; empty when cancelled.
+  virtual QString openFileName(QWidget* parent, const QString& title, const QString& directory,
+                               const QString& filter, const QString& defaultSuffix) = 0;
   /// Replaces the clipboard's contents (takes ownership of @p data).
   virtual void setClipboard(QMimeData* data) = 0;
 };

@@ -25,11 +25,21 @@ class RecordingDialogs : public ui::Dialogs {
     proposedNames.push_back(proposed);
     return saveAnswer;
   }
+  QString openFileName(QWidget*, const QString& title, const QString& directory, const QString& filter,
+                       const QString& defaultSuffix) override {
+    openRequests.push_back({title, directory, filter, defaultSuffix});
+    return openAnswer;
+  }
   void setClipboard(QMimeData* data) override { clipboard.reset(data); }
 
   std::vector<QString> errors, informations, messages, directoryTitles, proposedNames;
   QString directoryAnswer;
   QString saveAnswer;
+  struct OpenRequest {
+    QString title, directory, filter, defaultSuffix;
+  };
+  std::vector<OpenRequest> openRequests;
+  QString openAnswer;  ///< the file the open dialog returns; empty = cancelled
   std::unique_ptr<QMimeData> clipboard;
 };
 

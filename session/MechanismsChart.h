@@ -1,0 +1,37 @@
+#pragma once
+// The Mechanisms page's four curves: the loss of each mechanism at the ten
+// fixed time percentages, gaseous loss included, over the current path.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "model/ModelDriver.h"
+#include "session/Session.h"
+
+namespace tarnvale {
+
+/// One curve: its title and the points of the runs that gave a valid path.
+struct MechanismSeries {
+  std::string title;      ///< "Diffraction", "Troposcatter", "Ducting", "Overall"
+  std::vector<double> x;  ///< time percentage (%)
+  std::vector<double> y;  ///< loss plus the path's gaseous loss (dB)
+};
+
+/// The four curves in the order above. A run that fails adds no point to any
+/// curve, so a curve never shows losses left over from another run.
+std::array<MechanismSeries, 4> MechanismChartSeries(const std::array<MechanismPoint, 10>& points, double gasLoss);
+
+/// The page's curves for the session's two ends; ran is false (and nothing
+/// was run) when there is no initialised model.
+struct MechanismsChartData {
+  bool ran = false;
+  std::array<MechanismSeries, 4> series;
+};
+/// Runs MechanismCurves on the session's data objects with the page's
+/// frequency and antenna heights and the session's interpolation switch, and
+/// adds the session's gaseous loss. Leaves the model holding the 50 % results.
+/// @param frequency GHz
+/// @param txHeight, rxHeight antenna heights above ground (m)
+MechanismsChartData MechanismsChart(Session& session, double frequency, double txHeight, double rxHeight);
+
+}  // namespace tarnvale
