@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstddef>
 #include <numbers>
 
@@ -11,31 +12,69 @@ namespace tarnvale {
 
 namespace {
 
-// Chebyshev series of a function of distance over [0, L], fitted at the
-// nodes of the first kind.
+// Chebyshev series of the latitude and longitude offsets along a path over
+// [0, L], fitted at the nodes of the first kind, evaluated together so that
+// the two recurrences overlap.
 struct Series {
   static constexpr int kNodes = CoverageSampler::kFitNodes;
-  std::array<double, kNodes> c{};
+  std::array<double, kNodes> lat{};
+  std::array<double, kNodes> lon{};
   double scale = 0.0;  // 2 / L
 
   // t in [-1, 1] for distance d; Clenshaw's recurrence.
-  double at(double d) const {
+  void at(double d, double& dLat, double& dLon) const {
     const double t = d * scale - 1.0;
-    double b1 = 0.0, b2 = 0.0;
+    const double t2 = 2.0 * t;
+    double a1 = 0.0, a2 = 0.0, b1 = 0.0, b2 = 0.0;
     for (int k = kNodes - 1; k >= 1; --k) {
-      const double b = 2.0 * t * b1 - b2 + c[k];
+      const double a = t2 * a1 - a2 + lat[k];
+      const double b = t2 * b1 - b2 + lon[k];
+      a2 = a1;
+      a1 = a;
       b2 = b1;
       b1 = b;
     }
-    return t * b1 - b2 + 0.5 * c[0];
+    dLat = t * a1 - a2 + 0.5 * lat[0];
+    dLon = t * b1 - b2 + 0.5 * lon[0];
   }
 };
 
+// cos(pi k (m + 1/2) / M) for term k and node m, and the nodes' positions
+// (1 + cos(pi (m + 1/2) / M)) / 2 as fractions of the path, worked once.
+struct ChebyshevTable {
+  static constexpr int kNodes = CoverageSampler::kFitNodes;
+  double weight[kNodes][kNodes];
+  double fraction[kNodes];
+  ChebyshevTable() {
+    for (int m = 0; m < kNodes; ++m) {
+      fraction[m] = (1.0 + std::cos(std::numbers::pi * (m + 0.5) / kNodes)) / 2.0;
+      for (int k = 0; k < kNodes; ++k) weight[k][m] = std::cos(std::numbers::pi * k * (m + 0.5) / kNodes);
+    }
+  }
+};
+const ChebyshevTable& chebyshev() {
+  static const ChebyshevTable table;
+  return table;
+}
+
+// std::trunc for the magnitudes of map coordinates (|x| < 2^31), without a
+// call into the maths library on processors that have no rounding instruction
+// in their baseline set: the conversion to an integer truncates the same way.
+inline double truncated(double x) { return static_cast<double>(static_cast<std::int32_t>(x)); }
+inline bool small(double x) { return std::fabs(x) < 1e9; }
+
+// CSRTMTILE::cellCorner, inline.
+inline int cellCornerOf(double degrees) {
+  return degrees >= 0.0 ? static_cast<int>(degrees) : static_cast<int>(degrees - 1.0);
+}
+
 // True when @p degrees lies within kNodeLineMargin samples of a line of tile
 // nodes.
-bool nearNodeLine(double degrees) {
+inline bool nearNodeLine(double degrees) {
   const double q = degrees * srtm::kSamplesPerDegree;
-  return std::fabs(q - std::nearbyint(q)) < CoverageSampler::kNodeLineMargin;
+  if (!small(q)) return true;
+  const double fraction = std::fabs(q - truncated(q));
+  return fraction < CoverageSampler::kNodeLineMargin || fraction > 1.0 - CoverageSampler::kNodeLineMargin;
 }
 
 }  // namespace
@@ -54,8 +93,8 @@ int CoverageSampler::height(double latitude, double longitude) {
   const bool inside = latitude >= srtm::kMinLatitude && latitude < srtm::kMaxLatitude &&
                       longitude >= srtm::kMinLongitude && longitude < srtm::kMaxLongitude;
   if (!inside) return terrain_.heightAt(latitude, longitude, false);
-  const int south = CSRTMTILE::cellCorner(latitude);
-  const int west = CSRTMTILE::cellCorner(longitude);
+  const int south = cellCornerOf(latitude);
+  const int west = cellCornerOf(longitude);
   if (!tile_ || south != cellSouth_ || west != cellWest_ || !tile_->holdsCell(south, west)) {
     const int h = terrain_.heightAt(latitude, longitude, false);
     tile_ = nullptr;
@@ -65,8 +104,9 @@ int CoverageSampler::height(double latitude, double longitude) {
     cellWest_ = west;
     return h;
   }
-  const double i = std::trunc(std::fabs(tile_->south() - latitude) / srtm::kSpacingDeg);
-  const double j = std::trunc(std::fabs(tile_->west() - longitude) / srtm::kSpacingDeg);
+  // Inside the tile both quotients lie between 0 and about 1201.
+  const double i = truncated(std::fabs(tile_->south() - latitude) / srtm::kSpacingDeg);
+  const double j = truncated(std::fabs(tile_->west() - longitude) / srtm::kSpacingDeg);
   const double row = srtm::kLastIndex - i;
   if (row < 0 || row > srtm::kLastIndex || j < 0 || j > srtm::kLastIndex) return srtm::kSeaValue;
   return tile_->sampleAt(static_cast<int>(row), static_cast<int>(j));
@@ -93,60 +133,71 @@ bool CoverageSampler::sample(TerrainProfile& profile, double txLatitude, double 
   // Offsets from the transmitter, fitted: they are small, so the fit keeps
   // nearly all the bits of the exact positions.
   bool fit = length <= kFitMaxKm && n >= 2;
-  Series latitudes, longitudes;
+  Series series;
   if (fit) {
     constexpr int m = Series::kNodes;
-    std::array<double, m> dLat{}, dLon{};
+    const ChebyshevTable& table = chebyshev();
+    std::array<double, m> nodeLat{}, nodeLon{};
     for (int node = 0; node < m; ++node) {
-      const double x = halfLength * (1.0 + std::cos(std::numbers::pi * (node + 0.5) / m));
+      const double x = length * table.fraction[node];
       double lat = 0.0, lon = 0.0;
       path_.pointAt(x, lat, lon);
-      dLat[node] = lat - txLatitude;
-      dLon[node] = lon - txLongitude;
+      nodeLat[node] = lat - txLatitude;
+      nodeLon[node] = lon - txLongitude;
     }
     for (int kk = 0; kk < m; ++kk) {
       double a = 0.0, b = 0.0;
       for (int node = 0; node < m; ++node) {
-        const double w = std::cos(std::numbers::pi * kk * (node + 0.5) / m);
-        a += dLat[node] * w;
-        b += dLon[node] * w;
+        const double w = table.weight[kk][node];
+        a += nodeLat[node] * w;
+        b += nodeLon[node] * w;
       }
-      latitudes.c[kk] = 2.0 * a / m;
-      longitudes.c[kk] = 2.0 * b / m;
+      series.lat[kk] = 2.0 * a / m;
+      series.lon[kk] = 2.0 * b / m;
     }
-    latitudes.scale = longitudes.scale = 2.0 / length;
+    series.scale = 2.0 / length;
     // The fit must meet the exact path where it is furthest from the nodes'
     // middle: at the last sample.
     const double last = (n - 1) * spacing;
     double lat = 0.0, lon = 0.0;
     path_.pointAt(last, lat, lon);
-    fit = std::fabs(txLatitude + latitudes.at(last) - lat) <= kFitCheckDeg &&
-          std::fabs(txLongitude + longitudes.at(last) - lon) <= kFitCheckDeg;
+    double dLat = 0.0, dLon = 0.0;
+    series.at(last, dLat, dLon);
+    fit = std::fabs(txLatitude + dLat - lat) <= kFitCheckDeg && std::fabs(txLongitude + dLon - lon) <= kFitCheckDeg;
   }
   (fit ? fitted_ : exact_)++;
 
   profile.pathLength = length;
   profile.n = n;
-  profile.maxHeight = kNoHeight;
+  // Plain pointers: the zone codes are bytes, which may alias anything, so the
+  // vectors' own pointers would be read again after every store.
+  double* dist = profile.dist.data();
+  double* heights = profile.height.data();
+  double* curvature = profile.curvature.data();
+  std::uint8_t* zoneCodes = profile.zone.data();
+  double maxHeight = kNoHeight;
   const int sea = terrain_.seaValue();
   const int missing = terrain_.missingValue();
   for (int i = 0; i < n; ++i) {
     const double d = i * spacing;
-    profile.dist[i] = d;
+    dist[i] = d;
     double latitude = 0.0, longitude = 0.0;
     if (fit) {
-      latitude = txLatitude + latitudes.at(d);
-      longitude = txLongitude + longitudes.at(d);
+      double dLat = 0.0, dLon = 0.0;
+      series.at(d, dLat, dLon);
+      latitude = txLatitude + dLat;
+      longitude = txLongitude + dLon;
     }
     // Near a line of tile nodes (which holds every zone cell edge too) the
     // fitted point could fall on the other side of it than the exact one.
     if (!fit || nearNodeLine(latitude) || nearNodeLine(longitude)) path_.pointAt(d, latitude, longitude);
-    profile.zone[i] = zone(latitude, longitude);
+    zoneCodes[i] = zone(latitude, longitude);
     const int h = height(latitude, longitude);
-    profile.height[i] = (h == sea || h == missing) ? 0.0 : h;
-    profile.curvature[i] = 0.0;
-    if (profile.height[i] > profile.maxHeight) profile.maxHeight = profile.height[i];
+    heights[i] = (h == sea || h == missing) ? 0.0 : h;
+    curvature[i] = 0.0;
+    if (heights[i] > maxHeight) maxHeight = heights[i];
   }
+  profile.maxHeight = maxHeight;
   return true;
 }
 
