@@ -198,6 +198,9 @@ void BM_SplatPathLossMap(benchmark::State& state) {
   }
   // SPLAT! takes west longitude positive.
   std::ofstream(dir / "tx.qth") << "tx\n" << kTx.latitude() << "\n" << -kTx.longitude() << "\n10 meters\n";
+  // SPLAT!'s own default parameters, as it writes them when none are given,
+  // at the frequency of our maps (10 368 MHz).
+  std::ofstream(dir / "splat.lrp") << "15.000\n0.005\n301.000\n10368.000\n5\n0\n0.50\n0.50\n0.00\n";
   const std::string command =
       cd + "splat -t tx.qth -L 10 -R 10 -olditm -d . -metric -ngs -N -o map.ppm >/dev/null 2>&1";
   const double cpuStart = cpuSeconds(RUSAGE_CHILDREN);
