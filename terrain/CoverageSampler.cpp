@@ -13,12 +13,12 @@ namespace tarnvale {
 namespace {
 
 // Chebyshev series of the latitude and longitude offsets along a path over
-// [0, L], fitted at the nodes of the first kind, evaluated together so that
-// the two recurrences overlap.
+// [0, L], fitted at M nodes of the first kind, evaluated together so that the
+// two recurrences overlap.
+template <int M>
 struct Series {
-  static constexpr int kNodes = CoverageSampler::kFitNodes;
-  std::array<double, kNodes> lat{};
-  std::array<double, kNodes> lon{};
+  std::array<double, M> lat{};
+  std::array<double, M> lon{};
   double scale = 0.0;  // 2 / L
 
   // t in [-1, 1] for distance d; Clenshaw's recurrence.
@@ -26,7 +26,7 @@ struct Series {
     const double t = d * scale - 1.0;
     const double t2 = 2.0 * t;
     double a1 = 0.0, a2 = 0.0, b1 = 0.0, b2 = 0.0;
-    for (int k = kNodes - 1; k >= 1; --k) {
+    for (int k = M - 1; k >= 1; --k) {
       const double a = t2 * a1 - a2 + lat[k];
       const double b = t2 * b1 - b2 + lon[k];
       a2 = a1;
@@ -41,20 +41,53 @@ struct Series {
 
 // cos(pi k (m + 1/2) / M) for term k and node m, and the nodes' positions
 // (1 + cos(pi (m + 1/2) / M)) / 2 as fractions of the path, worked once.
+template <int M>
 struct ChebyshevTable {
-  static constexpr int kNodes = CoverageSampler::kFitNodes;
-  double weight[kNodes][kNodes];
-  double fraction[kNodes];
+  double weight[M][M];
+  double fraction[M];
   ChebyshevTable() {
-    for (int m = 0; m < kNodes; ++m) {
-      fraction[m] = (1.0 + std::cos(std::numbers::pi * (m + 0.5) / kNodes)) / 2.0;
-      for (int k = 0; k < kNodes; ++k) weight[k][m] = std::cos(std::numbers::pi * k * (m + 0.5) / kNodes);
+    for (int m = 0; m < M; ++m) {
+      fraction[m] = (1.0 + std::cos(std::numbers::pi * (m + 0.5) / M)) / 2.0;
+      for (int k = 0; k < M; ++k) weight[k][m] = std::cos(std::numbers::pi * k * (m + 0.5) / M);
     }
   }
 };
-const ChebyshevTable& chebyshev() {
-  static const ChebyshevTable table;
+template <int M>
+const ChebyshevTable<M>& chebyshev() {
+  static const ChebyshevTable<M> table;
   return table;
+}
+
+// Fits @p series to the exact points of @p path (of @p length km) and checks
+// it at @p lastKm, where it is furthest from the nodes' middle. Offsets from
+// the transmitter are fitted: they are small, so the fit keeps nearly all the
+// bits of the exact positions.
+template <int M>
+bool fitPath(const CPath& path, double length, double lastKm, double txLatitude, double txLongitude,
+             Series<M>& series) {
+  const ChebyshevTable<M>& table = chebyshev<M>();
+  std::array<double, M> nodeLat{}, nodeLon{};
+  for (int node = 0; node < M; ++node) {
+    double lat = 0.0, lon = 0.0;
+    path.pointAt(length * table.fraction[node], lat, lon);
+    nodeLat[node] = lat - txLatitude;
+    nodeLon[node] = lon - txLongitude;
+  }
+  for (int k = 0; k < M; ++k) {
+    double a = 0.0, b = 0.0;
+    for (int node = 0; node < M; ++node) {
+      a += nodeLat[node] * table.weight[k][node];
+      b += nodeLon[node] * table.weight[k][node];
+    }
+    series.lat[k] = 2.0 * a / M;
+    series.lon[k] = 2.0 * b / M;
+  }
+  series.scale = 2.0 / length;
+  double lat = 0.0, lon = 0.0, dLat = 0.0, dLon = 0.0;
+  path.pointAt(lastKm, lat, lon);
+  series.at(lastKm, dLat, dLon);
+  return std::fabs(txLatitude + dLat - lat) <= CoverageSampler::kFitCheckDeg &&
+         std::fabs(txLongitude + dLon - lon) <= CoverageSampler::kFitCheckDeg;
 }
 
 // std::trunc for the magnitudes of map coordinates (|x| < 2^31), without a
@@ -155,41 +188,19 @@ bool CoverageSampler::sample(TerrainProfile& profile, double txLatitude, double 
       profile.curvature.size() < capacity)
     return false;
 
-  // Offsets from the transmitter, fitted: they are small, so the fit keeps
-  // nearly all the bits of the exact positions.
-  bool fit = length <= kFitMaxKm && n >= 2;
-  Series series;
-  if (fit) {
-    constexpr int m = Series::kNodes;
-    const ChebyshevTable& table = chebyshev();
-    std::array<double, m> nodeLat{}, nodeLon{};
-    for (int node = 0; node < m; ++node) {
-      const double x = length * table.fraction[node];
-      double lat = 0.0, lon = 0.0;
-      path_.pointAt(x, lat, lon);
-      nodeLat[node] = lat - txLatitude;
-      nodeLon[node] = lon - txLongitude;
-    }
-    for (int kk = 0; kk < m; ++kk) {
-      double a = 0.0, b = 0.0;
-      for (int node = 0; node < m; ++node) {
-        const double w = table.weight[kk][node];
-        a += nodeLat[node] * w;
-        b += nodeLon[node] * w;
-      }
-      series.lat[kk] = 2.0 * a / m;
-      series.lon[kk] = 2.0 * b / m;
-    }
-    series.scale = 2.0 / length;
-    // The fit must meet the exact path where it is furthest from the nodes'
-    // middle: at the last sample.
+  // Short paths take the smaller fit.
+  Series<kShortFitNodes> shortSeries;
+  Series<kFitNodes> longSeries;
+  int nodes = 0;
+  if (length <= kFitMaxKm && n >= 2) {
     const double last = (n - 1) * spacing;
-    double lat = 0.0, lon = 0.0;
-    path_.pointAt(last, lat, lon);
-    double dLat = 0.0, dLon = 0.0;
-    series.at(last, dLat, dLon);
-    fit = std::fabs(txLatitude + dLat - lat) <= kFitCheckDeg && std::fabs(txLongitude + dLon - lon) <= kFitCheckDeg;
+    if (length <= kShortFitMaxKm) {
+      if (fitPath(path_, length, last, txLatitude, txLongitude, shortSeries)) nodes = kShortFitNodes;
+    } else if (fitPath(path_, length, last, txLatitude, txLongitude, longSeries)) {
+      nodes = kFitNodes;
+    }
   }
+  const bool fit = nodes > 0;
   (fit ? fitted_ : exact_)++;
 
   profile.pathLength = length;
@@ -209,7 +220,10 @@ bool CoverageSampler::sample(TerrainProfile& profile, double txLatitude, double 
     double latitude = 0.0, longitude = 0.0;
     if (fit) {
       double dLat = 0.0, dLon = 0.0;
-      series.at(d, dLat, dLon);
+      if (nodes == kShortFitNodes)
+        shortSeries.at(d, dLat, dLon);
+      else
+        longSeries.at(d, dLat, dLon);
       latitude = txLatitude + dLat;
       longitude = txLongitude + dLon;
     }

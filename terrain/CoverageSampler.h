@@ -13,7 +13,7 @@ namespace tarnvale {
 /// Samples coverage-run profiles (at most 250 samples, no interpolation, no
 /// bulge) as SampleProfile does with its coverage flag, for paths of any
 /// length, with the same heights and zone codes. Positions along paths up to
-/// kFitMaxKm come from a Chebyshev polynomial of degree 5 fitted to exact
+/// kFitMaxKm come from a Chebyshev polynomial of degree 3 or 5 fitted to exact
 /// CPath::pointAt points; it agrees with pointAt to about 1e-13 degree
 /// (checked on every path at the last sample, falling back to pointAt beyond
 /// 1e-10 degree). pointAt itself wavers by up to about 2e-6 degree in
@@ -31,9 +31,12 @@ class CoverageSampler {
  public:
   /// Paths longer than this (km) are sampled with exact pointAt calls.
   static constexpr double kFitMaxKm = 60.0;
-  /// Nodes of the fitted polynomial: degree 5 leaves an error near 1e-20
-  /// degree on a 15 km path, and about 1e-13 at 60 km.
+  /// Nodes of the fitted polynomial: degree 5 leaves an error of about 1e-13
+  /// degree at 60 km; paths up to kShortFitMaxKm take degree 3, which leaves
+  /// about 1e-12 degree at 30 km and 1e-14 at 15 km.
   static constexpr int kFitNodes = 6;
+  static constexpr int kShortFitNodes = 4;
+  static constexpr double kShortFitMaxKm = 30.0;
   /// Largest difference from pointAt (degrees) the fit may show at its check.
   static constexpr double kFitCheckDeg = 1e-10;
   /// Distance from a line of tile nodes (in node spacings, 1/1200 degree)
