@@ -7,6 +7,7 @@
 
 #include "cli/Commands.h"
 #include "cli/LocationArgs.h"
+#include "cli/MapCommands.h"
 #include "cli/MosaicCommand.h"
 
 namespace tarnvale::cli {
@@ -180,6 +181,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   gasCmd->add_flag("--json", gas.json, "print one JSON object");
   gasCmd->callback([&] { action = [&] { return RunGas(gas, io); }; });
 
+  MapCommandOptions maps;
+  AddMapCommands(app, maps, action, io);
   MosaicOptions mosaic;
   AddMosaicCommand(app, mosaic, action, io);
   SitesOptions sites;

@@ -1,0 +1,319 @@
+#include "maps/Coverage.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "terrain/CoverageSampler.h"
+
+namespace tarnvale {
+
+using namespace coverage;
+
+CoverageGrid CoverageGridFor(const CLocator& tx, double rangeKm, double resolution, int width, int height) {
+  CoverageGrid grid;
+  grid.p = std::isfinite(resolution) && resolution >= 1.0 && resolution <= std::max(width, height)
+               ? static_cast<int>(std::trunc(resolution))
+               : 0;
+  if (!tx.isValid() || !(rangeKm > 0.0) || !std::isfinite(rangeKm) || grid.p <= 0) return grid;
+  double north = 0.0, south = 0.0, west = 0.0, east = 0.0, unused = 0.0;
+  tx.destination(rangeKm, kNorthDeg, north, unused);
+  tx.destination(rangeKm, kSouthDeg, south, unused);
+  tx.destination(rangeKm, kWestDeg, unused, west);
+  tx.destination(rangeKm, kEastDeg, unused, east);
+  // Plain differences: both give the positive extent whether or not the
+  // square straddles the equator or the prime meridian.
+  const double dLat = north - south;
+  const double dLon = east - west;
+  grid.d = std::max(dLat, dLon);
+  grid.n = std::max(width, height) / grid.p;
+  if (grid.n <= 0 || !(grid.d > 0.0) || !std::isfinite(grid.d)) return grid;
+  grid.step = grid.d / grid.n;
+  grid.northEdge = tx.latitude() + grid.d / 2.0;
+  grid.westEdge = tx.longitude() - grid.d / 2.0;
+  grid.valid = true;
+  return grid;
+}
+
+int CoverageValues::columnsDone() const {
+  return static_cast<int>(std::count(columnDone.begin(), columnDone.end(), std::uint8_t{1}));
+}
+
+bool CoveragePointLoss(CTerrain& model, const CSRTM& terrain, const CZONES& zones, const CLocator& tx,
+                       double latitude, double longitude, const CoverageInputs& inputs, double& loss) {
+  const double deltaN = inputs.model.forcedKFactor ? DeltaNForKFactor(inputs.model.kFactor) : inputs.deltaN;
+  CLocator rx;
+  rx.setLatLon(latitude, longitude);
+  if (!model.CalculateCoveragePoint(terrain, zones, tx, rx, inputs.n0, deltaN, inputs.model.frequency,
+                                    inputs.model.percent, inputs.model.txHeight, inputs.model.rxHeight))
+    return false;
+  loss = model.results().Lb + model.profile().pathLength * inputs.gasPerKm;
+  return true;
+}
+
+namespace {
+
+/// What the workers share: the next column to take, the columns finished and
+/// the count of points done.
+struct WorkQueue {
+  std::atomic<int> nextColumn{0};
+  std::atomic<long long> pointsDone{0};
+  std::atomic<int> running{0};
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<int> finished;  // guarded by mutex
+};
+
+/// One worker's own objects: the model, the terrain store and the sampler over
+/// them. Neither the model nor the store may be shared between threads.
+struct WorkerState {
+  WorkerState(const CoverageJob& job, const CZONES& zones)
+      : terrain(kWorkerSlots, job.terrainDirectory), sampler(terrain, zones), job(job) {}
+
+  /// The same point as CoveragePointLoss gives, through the faster sampler
+  /// and the model's analysis of a supplied profile.
+  bool pointLoss(double latitude, double longitude, double& loss) {
+    const CoverageInputs& in = job.inputs;
+    const double deltaN = in.model.forcedKFactor ? DeltaNForKFactor(in.model.kFactor) : in.deltaN;
+    // The median factor as the model derives it from delta-N.
+    const double k = KFactorForDeltaN(deltaN);
+    if (!std::isfinite(k) || !(k > 0.0)) return false;
+    const CLocator& tx = job.tx;
+    if (!sampler.sample(profile, tx.latitude(), tx.longitude(), latitude, longitude, k)) return false;
+    const double meanLatitude = (tx.latitude() + latitude) / 2.0;
+    if (!model->CalculateProfile(profile, meanLatitude, in.n0, deltaN, in.model.frequency, in.model.percent,
+                                 in.model.txHeight, in.model.rxHeight, true))
+      return false;
+    loss = model->results().Lb + model->profile().pathLength * in.gasPerKm;
+    return true;
+  }
+
+  std::unique_ptr<CTerrain> model = std::make_unique<CTerrain>();
+  CSRTM terrain;
+  CoverageSampler sampler;
+  TerrainProfile profile;
+  const CoverageJob& job;
+};
+
+void runWorker(const CoverageJob& job, const CZONES& zones, std::stop_token stop, CoverageValues& values,
+               WorkQueue& queue) {
+  WorkerState worker(job, zones);
+  const CoverageGrid& grid = job.grid;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  while (!stop.stop_requested()) {
+    const int j = queue.nextColumn.fetch_add(1, std::memory_order_relaxed);
+    if (j >= grid.n) break;
+    const double longitude = grid.longitude(j);
+    bool whole = true;
+    for (int k = 0; k < grid.n; ++k) {
+      if (stop.stop_requested()) {
+        whole = false;
+        break;
+      }
+      double loss = nan;
+      const bool ok = worker.pointLoss(grid.latitude(k), longitude, loss);
+      const std::size_t i = values.index(j, k);
+      values.loss[i] = ok ? loss : nan;
+      values.state[i] = ok ? PointState::Ok : PointState::Failed;
+      queue.pointsDone.fetch_add(1, std::memory_order_relaxed);
+    }
+    if (!whole) break;
+    {
+      std::lock_guard lock(queue.mutex);
+      queue.finished.push_back(j);
+    }
+    queue.changed.notify_one();
+  }
+  {
+    std::lock_guard lock(queue.mutex);
+    queue.running.fetch_sub(1);
+  }
+  queue.changed.notify_one();
+}
+
+}  // namespace
+
+CoverageValues RunCoverage(const CoverageJob& job, const CZONES& zones, std::stop_token stop,
+                           const CoverageCallbacks& callbacks) {
+  const auto started = std::chrono::steady_clock::now();
+  CoverageValues values;
+  const CoverageGrid& grid = job.grid;
+  if (!grid.valid || grid.n <= 0) return values;
+  const int n = grid.n;
+  values.n = n;
+  const std::size_t total = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+  try {
+    values.loss.assign(total, std::numeric_limits<double>::quiet_NaN());
+    values.state.assign(total, PointState::NotComputed);
+    values.columnDone.assign(static_cast<std::size_t>(n), 0);
+  } catch (const std::bad_alloc&) {
+    return CoverageValues{};  // n = 0: no memory for the map
+  }
+
+  // The zone map is opened here, once, so that the workers only read it; one
+  // that cannot be opened is taken as absent for the whole map.
+  zones.zoneAt(job.tx.latitude(), job.tx.longitude());
+
+  int threads = job.threads > 0 ? job.threads : static_cast<int>(std::thread::hardware_concurrency());
+  threads = std::clamp(threads, 1, n);
+  values.threads = threads;
+
+  WorkQueue queue;
+  queue.running = threads;
+  std::vector<int> newColumns;
+  const auto report = [&](bool last) {
+    newColumns.clear();
+    {
+      std::lock_guard lock(queue.mutex);
+      newColumns.swap(queue.finished);
+    }
+    for (int j : newColumns) values.columnDone[static_cast<std::size_t>(j)] = 1;
+    if (callbacks.progress)
+      callbacks.progress(queue.pointsDone.load(std::memory_order_relaxed), static_cast<long long>(total));
+    if (callbacks.columns && (!newColumns.empty() || last)) callbacks.columns(values, newColumns);
+  };
+  {
+    std::vector<std::jthread> workers;
+    workers.reserve(static_cast<std::size_t>(threads));
+    for (int t = 0; t < threads; ++t) {
+      try {
+        workers.emplace_back([&, stop] { runWorker(job, zones, stop, values, queue); });
+      } catch (const std::system_error&) {
+        // Fewer workers than asked for: the ones running share the columns.
+        queue.running.fetch_sub(threads - t);
+        break;
+      }
+    }
+    values.threads = static_cast<int>(workers.size());
+    if (workers.empty()) {
+      // Not even one thread could start: the calling thread does the work.
+      queue.running = 1;
+      runWorker(job, zones, stop, values, queue);
+      values.threads = 1;
+    }
+    constexpr auto kReportEvery = std::chrono::milliseconds(40);
+    auto nextReport = std::chrono::steady_clock::now() + kReportEvery;
+    for (;;) {
+      {
+        std::unique_lock lock(queue.mutex);
+        queue.changed.wait_until(lock, nextReport, [&] { return queue.running.load() == 0; });
+        if (queue.running.load() == 0) break;
+      }
+      if (std::chrono::steady_clock::now() >= nextReport) {
+        report(false);
+        nextReport = std::chrono::steady_clock::now() + kReportEvery;
+      }
+    }
+  }  // the workers are joined here
+  report(true);
+  values.pointsDone = static_cast<long long>(
+      std::count_if(values.state.begin(), values.state.end(), [](PointState s) { return s != PointState::NotComputed; }));
+  values.cancelled = values.columnsDone() < n;
+  values.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  return values;
+}
+
+Colour CoverageLossColour(double loss, const CoverageSettings& settings) {
+  if (settings.contrast) return thresholdColour(kWhite, loss, settings.maxLoss, colours::kContrastPercent);
+  return greyScaleColour(kWhite, loss, settings.maxLoss, settings.minLoss);
+}
+
+Colour CoveragePointColour(const CoverageValues& values, int j, int k, const CoverageSettings& settings) {
+  switch (values.state[values.index(j, k)]) {
+    case PointState::Ok: return CoverageLossColour(values.loss[values.index(j, k)], settings);
+    // The transmitter's own cell has no path; it takes the least loss shown.
+    case PointState::Failed: return CoverageLossColour(settings.minLoss, settings);
+    case PointState::NotComputed: break;
+  }
+  return kBlack;
+}
+
+void PaintLossColumn(RgbImage& lossImage, const CoverageGrid& grid, const CoverageValues& values, int j,
+                     const CoverageSettings& settings) {
+  if (j < 0 || j >= values.n) return;
+  const int p = grid.p;
+  for (int k = 0; k < values.n; ++k)
+    lossImage.fillRect(p * j, p * k, p * j + p, p * k + p, CoveragePointColour(values, j, k, settings));
+}
+
+RgbImage DrawLossImage(const CoverageGrid& grid, const CoverageValues& values, const CoverageSettings& settings) {
+  RgbImage image(settings.width, settings.height);
+  for (int j = 0; j < values.n; ++j) PaintLossColumn(image, grid, values, j, settings);
+  return image;
+}
+
+TerrainMap DrawCoverageTerrain(CSRTM& terrain, const CLocator& tx, const CoverageGrid& grid,
+                               const CoverageSettings& settings, bool interpolate) {
+  return drawTerrainMap(terrain, tx.latitude(), tx.longitude(), grid.d, static_cast<int>(std::trunc(settings.maxHeight)),
+                        static_cast<int>(std::trunc(settings.minHeight)), settings.width, settings.height, grid.p,
+                        interpolate);
+}
+
+RgbImage ComposeCoverage(const RgbImage& lossImage, const RgbImage* terrainImage, const CoverageGrid& grid,
+                         const CoverageValues& values, const CoverageSettings& settings) {
+  RgbImage display(lossImage.width(), lossImage.height());
+  const int p = grid.p;
+  const int n = values.n;
+  // Only pixels of computed samples carry a loss; the rest stays black.
+  const auto computed = [&](int x, int y) {
+    if (p <= 0) return false;
+    const int j = x / p, k = y / p;
+    return j < n && k < n && values.state[values.index(j, k)] != PointState::NotComputed;
+  };
+  for (int x = 0; x < lossImage.width(); ++x) {
+    for (int y = 0; y < lossImage.height(); ++y) {
+      if (!computed(x, y)) continue;
+      const Colour grey = lossImage.pixel(x, y);
+      Colour c = grey;
+      switch (settings.style) {
+        case CoverageStyle::Monochrome: break;
+        case CoverageStyle::Terrain:
+          c = terrainImage && x < terrainImage->width() && y < terrainImage->height()
+                  ? shadeColour(terrainImage->pixel(x, y), grey)
+                  : kBlack;
+          break;
+        case CoverageStyle::Colour: c = hueScaleColour(1.0 - lightnessOf(grey), kHueHigh, kHueLow); break;
+      }
+      display.setPixel(x, y, c);
+    }
+  }
+  return display;
+}
+
+void DrawTransmitterMarker(RgbImage& display) {
+  const int x = display.width() / 2, y = display.height() / 2;
+  display.fillRoundRect(x - kMarkerHalf, y - kMarkerHalf, x + kMarkerHalf, y + kMarkerHalf, kMarkerCorner,
+                        kMarkerCorner, kRed);
+}
+
+ColourScale CoverageScale(const CoverageSettings& settings) {
+  switch (settings.style) {
+    case CoverageStyle::Terrain: return DrawColourScale(ScaleKind::Height, settings.maxHeight, settings.minHeight);
+    case CoverageStyle::Colour: return DrawColourScale(ScaleKind::ColourLoss, settings.maxLoss, settings.minLoss);
+    case CoverageStyle::Monochrome: break;
+  }
+  return DrawColourScale(ScaleKind::GreyLoss, settings.maxLoss, settings.minLoss);
+}
+
+CoveragePicture RenderCoverage(CSRTM& terrain, const CLocator& tx, const CoverageGrid& grid,
+                               const CoverageValues& values, const CoverageSettings& settings, bool interpolate) {
+  CoveragePicture picture;
+  picture.loss = DrawLossImage(grid, values, settings);
+  picture.scale = CoverageScale(settings);
+  if (settings.style == CoverageStyle::Terrain && grid.valid)
+    picture.terrain = DrawCoverageTerrain(terrain, tx, grid, settings, interpolate);
+  picture.display = ComposeCoverage(picture.loss, picture.terrain.drawn ? &picture.terrain.image : nullptr, grid,
+                                    values, settings);
+  DrawTransmitterMarker(picture.display);
+  return picture;
+}
+
+}  // namespace tarnvale

@@ -1,0 +1,204 @@
+#pragma once
+// Area coverage: the square grid of sample points around a transmitter, the
+// model run at every point on worker threads, and the pictures made from the
+// losses (the grey-level loss image, the terrain layer, the composed display
+// in monochrome, colour or over terrain, the scale and the transmitter mark).
+#include <cstdint>
+#include <functional>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "climate/Zones.h"
+#include "geo/Locator.h"
+#include "maps/Colours.h"
+#include "maps/RgbImage.h"
+#include "maps/TerrainMap.h"
+#include "model/ModelDriver.h"
+#include "terrain/Srtm.h"
+
+namespace tarnvale {
+
+/// Figures of the coverage map.
+namespace coverage {
+
+/// The map picture (pixels).
+inline constexpr int kMapSize = 500;
+/// Bearings (degrees) of the points that give the square's extent.
+inline constexpr double kNorthDeg = 0.0;
+inline constexpr double kSouthDeg = 180.0;
+inline constexpr double kWestDeg = 270.0;
+inline constexpr double kEastDeg = 90.0;
+/// Half-size (pixels) and corner of the transmitter mark at the centre.
+inline constexpr int kMarkerHalf = 5;
+inline constexpr int kMarkerCorner = 10;
+/// The colour style maps lightness 1 ... 0 onto this stretch of the hue scale,
+/// so that the lightest and the darkest 20 % each take one end colour.
+inline constexpr double kHueLow = 0.2;
+inline constexpr double kHueHigh = 0.8;
+/// Tile slots of each worker's terrain store.
+inline constexpr int kWorkerSlots = 9;
+
+}  // namespace coverage
+
+/// How the finished map is shown.
+enum class CoverageStyle {
+  Monochrome,  ///< the grey levels as they are ("Show in monochrome")
+  Colour,      ///< grey levels turned into hues ("Show as colour map")
+  Terrain,     ///< grey levels shading a terrain map ("Show Highligted Terrain")
+};
+
+/// The Area Coverage page's fields, with their start values.
+struct CoverageSettings {
+  double rangeKm = 10.0;   ///< CoverageRange (km)
+  int resolution = 4;      ///< CoverageResolution: pixels per sample
+  double maxLoss = 200.0;  ///< MaxLoss (dB)
+  double minLoss = 100.0;  ///< MinLoss (dB)
+  double maxHeight = 500.0;  ///< MaxHeight (m)
+  double minHeight = 0.0;    ///< MinHeight (m)
+  bool contrast = false;     ///< MAX_CONTRAST
+  CoverageStyle style = CoverageStyle::Terrain;
+  int width = coverage::kMapSize;   ///< size of CoverageMap (pixels)
+  int height = coverage::kMapSize;
+};
+
+/// The lattice of sample points. Sample (j, k), column j west to east and row
+/// k north to south, lies at latitude northEdge - k step, longitude westEdge
+/// + j step, and covers the pixels p j ... p j + p - 1 across and p k ...
+/// p k + p - 1 down.
+struct CoverageGrid {
+  bool valid = false;       ///< false: no transmitter, no range or no pixels
+  int n = 0;                ///< samples along each side
+  int p = 0;                ///< pixels per sample
+  double d = 0.0;           ///< side of the square (degrees)
+  double step = 0.0;        ///< d / n (degrees)
+  double northEdge = 0.0;   ///< latitude of row 0 (degrees)
+  double westEdge = 0.0;    ///< longitude of column 0 (degrees)
+  double latitude(int k) const { return northEdge - k * step; }
+  double longitude(int j) const { return westEdge + j * step; }
+};
+
+/// The grid for a transmitter: the points at @p rangeKm on bearings 0, 180,
+/// 270 and 90 degrees (CLocator::destination) give the north and south
+/// latitudes and west and east longitudes; d = max(north - south, east -
+/// west); n = max(width, height) / p; step = d / n; north edge = latitude +
+/// d / 2, west edge = longitude - d / 2.
+/// @param resolution pixels per sample, truncated to a whole number
+CoverageGrid CoverageGridFor(const CLocator& tx, double rangeKm, double resolution, int width = coverage::kMapSize,
+                             int height = coverage::kMapSize);
+
+/// What every model run of a map receives.
+struct CoverageInputs {
+  /// Frequency, time percentage, antenna heights and the forced K factor; a
+  /// forced factor replaces delta-N as the model driver does it.
+  ModelInputs model;
+  double n0 = 320.0;       ///< N0 (N-units): the fallback pair of the last profile run
+  double deltaN = 45.0;    ///< delta-N (N-units/km)
+  double gasPerKm = 0.0;   ///< specific gaseous attenuation gamma (dB/km), once per map
+};
+
+/// One map to compute.
+struct CoverageJob {
+  CLocator tx;
+  CoverageGrid grid;
+  CoverageInputs inputs;
+  /// Directory of the .hgt tiles; each worker opens its own store on it.
+  std::string terrainDirectory;
+  /// Worker threads; 0 or less: one per hardware thread.
+  int threads = 0;
+};
+
+/// What became of one sample point.
+enum class PointState : std::uint8_t {
+  NotComputed = 0,  ///< never reached (cancelled)
+  Ok = 1,           ///< the model gave a loss
+  Failed = 2,       ///< no valid path (the transmitter's own cell, within 0.1 km)
+};
+
+/// The losses of a map, column after column: index j n + k for column j
+/// (west to east), row k (north to south).
+struct CoverageValues {
+  int n = 0;
+  /// Lb + gamma L (dB) where the state is Ok; NaN elsewhere.
+  std::vector<double> loss;
+  std::vector<PointState> state;
+  /// 1 for every column whose n points are all done.
+  std::vector<std::uint8_t> columnDone;
+  long long pointsDone = 0;
+  bool cancelled = false;
+  int threads = 0;         ///< workers that ran
+  double seconds = 0.0;    ///< wall time of the computation
+
+  std::size_t index(int j, int k) const { return static_cast<std::size_t>(j) * n + static_cast<std::size_t>(k); }
+  int columnsDone() const;
+};
+
+/// Reports of a running map. Both are called on the thread that runs
+/// RunCoverage, never from a worker, at most every few tens of milliseconds
+/// and once at the end.
+struct CoverageCallbacks {
+  /// Points done so far and of the whole grid.
+  std::function<void(long long pointsDone, long long pointsTotal)> progress;
+  /// Columns finished since the last report (in the order they finished);
+  /// the values of every column marked done may be read.
+  std::function<void(const CoverageValues& values, const std::vector<int>& newColumns)> columns;
+};
+
+/// Computes the map on job.threads workers, each with its own model object and
+/// terrain store; @p zones is shared read-only (it is opened first on the
+/// calling thread). Columns are handed out west to east; each value depends
+/// only on its point, so the result is the same for any number of threads.
+/// A stop request ends every worker after its current point (well within
+/// 100 ms); the columns finished stay, and cancelled is set.
+/// Blocks until the workers have ended. Returns values with n = 0 for a grid
+/// that is not valid or when there is no memory for the map.
+CoverageValues RunCoverage(const CoverageJob& job, const CZONES& zones, std::stop_token stop = {},
+                           const CoverageCallbacks& callbacks = {});
+
+/// One point as a single model run gives it (no worker threads), for checks:
+/// CTerrain::CalculateCoveragePoint with the job's inputs.
+/// @return false for no valid path; @p loss = Lb + gamma L otherwise (dB)
+bool CoveragePointLoss(CTerrain& model, const CSRTM& terrain, const CZONES& zones, const CLocator& tx,
+                       double latitude, double longitude, const CoverageInputs& inputs, double& loss);
+
+/// The grey level of a loss: with contrast thresholdColour(white, loss,
+/// maxLoss, 40), otherwise greyScaleColour(white, loss, maxLoss, minLoss).
+Colour CoverageLossColour(double loss, const CoverageSettings& settings);
+/// The grey level of sample (j, k): its loss when Ok, the style's minimum loss
+/// for a failed point (the transmitter's own cell), black when not computed.
+Colour CoveragePointColour(const CoverageValues& values, int j, int k, const CoverageSettings& settings);
+/// Paints column @p j of the loss image.
+void PaintLossColumn(RgbImage& lossImage, const CoverageGrid& grid, const CoverageValues& values, int j,
+                     const CoverageSettings& settings);
+/// The loss image: settings.width x settings.height, black where no sample
+/// was computed and outside the n p square.
+RgbImage DrawLossImage(const CoverageGrid& grid, const CoverageValues& values, const CoverageSettings& settings);
+/// The terrain layer: drawTerrainMap centred on the transmitter, side d,
+/// cells of p pixels, coloured between the truncated MaxHeight and MinHeight.
+TerrainMap DrawCoverageTerrain(CSRTM& terrain, const CLocator& tx, const CoverageGrid& grid,
+                               const CoverageSettings& settings, bool interpolate);
+/// The display image: the loss image (monochrome), its hues (colour), or the
+/// terrain shaded by it (terrain). Pixels of samples never computed and
+/// outside the n p square stay black in every style.
+RgbImage ComposeCoverage(const RgbImage& lossImage, const RgbImage* terrainImage, const CoverageGrid& grid,
+                         const CoverageValues& values, const CoverageSettings& settings);
+/// The red rounded square at the centre of the picture.
+void DrawTransmitterMarker(RgbImage& display);
+/// The style's scale: height scale (terrain), colour loss scale or grey loss
+/// scale, with its label texts.
+ColourScale CoverageScale(const CoverageSettings& settings);
+
+/// Everything the Area Coverage page shows after a plot.
+struct CoveragePicture {
+  RgbImage loss;
+  TerrainMap terrain;  ///< drawn only in the terrain style
+  RgbImage display;    ///< composed, with the transmitter mark
+  ColourScale scale;
+};
+/// Scale, terrain, composition and marker after the computation (also after a
+/// cancel).
+CoveragePicture RenderCoverage(CSRTM& terrain, const CLocator& tx, const CoverageGrid& grid,
+                               const CoverageValues& values, const CoverageSettings& settings,
+                               bool interpolate = false);
+
+}  // namespace tarnvale
