@@ -2,6 +2,7 @@
 // on all processors, with GeoTIFF and KML/KMZ exports.
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "cli/MapExport.h"
 #include "climate/Refractivity.h"
 #include "maps/Coverage.h"
+#include "sites/Sites.h"
 #include "model/P676.h"
 
 namespace tarnvale::cli {
@@ -89,14 +91,45 @@ bool fail(Io& io, const std::string& message) {
   return false;
 }
 
-}  // namespace
+/// A site of a site list mapped as the transmitter.
+struct SiteOutput {
+  int index = 0;
+  std::string name;
+  std::string geotiff;  ///< where its GeoTIFF goes
+  std::string record;   ///< where its one-line JSON record goes
+};
 
-int RunCoverageCommand(const CoverageOptions& o, Io& io) {
-  const CLocator tx = locationIn(o.tx, o.format);
-  if (!tx.isValid()) {
-    io.err << "Invalid TX Locator\n";
-    return kExitInvalid;
-  }
+/// Every input of a map, for the GeoTIFF's metadata, so that a file found on
+/// its own says how it was made.
+std::vector<std::pair<std::string, std::string>> InputMetadata(const CoverageOptions& o, const CLocator& tx,
+                                                               double n0, double deltaN, double gamma) {
+  auto number = [](double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", v);
+    return std::string(text);
+  };
+  return {{"TX_LATITUDE", number(tx.latitude())},
+          {"TX_LONGITUDE", number(tx.longitude())},
+          {"FREQUENCY_GHZ", number(o.frequency)},
+          {"TIME_PERCENT", number(o.percent)},
+          {"TX_HEIGHT_M", number(o.txHeight)},
+          {"RX_HEIGHT_M", number(o.rxHeight)},
+          {"TEMPERATURE_C", number(o.temperature)},
+          {"PRESSURE_HPA", number(o.pressure)},
+          {"HUMIDITY_PERCENT", number(o.humidity)},
+          {"K_FACTOR", o.kFactor > 0.0 ? number(o.kFactor) : std::string("from delta-N")},
+          {"RANGE_KM", number(o.rangeKm)},
+          {"PIXELS_PER_SAMPLE", std::to_string(o.resolution)},
+          {"SIZE_PX", std::to_string(o.size)},
+          {"N0", number(n0)},
+          {"DELTA_N", number(deltaN)},
+          {"GAS_DB_PER_KM", number(gamma)},
+          {"TERRAIN", o.terrain}};
+}
+
+/// One map around @p tx; with @p site, the batch outputs of that site instead
+/// of the single map's files.
+int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteOutput* site) {
   CoverageSettings settings;
   settings.rangeKm = o.rangeKm;
   settings.resolution = o.resolution;
@@ -166,7 +199,34 @@ int RunCoverageCommand(const CoverageOptions& o, Io& io) {
     if (!o.kmz.empty() && !WriteCoverageKmz(o.kmz, "Tarnvale coverage", picture.display, box, error))
       written = fail(io, error);
   }
-  if (!o.geotiff.empty() && !WriteCoverageGeoTiff(o.geotiff, job.grid, values, error)) written = fail(io, error);
+  auto metadata = InputMetadata(o, tx, climate.n0, climate.deltaN, job.inputs.gasPerKm);
+  if (!o.geotiff.empty() && !WriteCoverageGeoTiff(o.geotiff, job.grid, values, error, metadata))
+    written = fail(io, error);
+  if (site) {
+    metadata.insert(metadata.begin(), {{"SITE_INDEX", std::to_string(site->index)}, {"SITE_NAME", site->name}});
+    if (!WriteCoverageGeoTiff(site->geotiff, job.grid, values, error, metadata)) {
+      fail(io, error);
+      return kExitInvalid;
+    }
+    nlohmann::json record = {{"index", site->index},       {"name", site->name},
+                             {"latitude", tx.latitude()},  {"longitude", tx.longitude()},
+                             {"geotiff", site->geotiff},   {"N0", climate.n0},
+                             {"deltaN", climate.deltaN},   {"climateSource", climate.source},
+                             {"n", job.grid.n},            {"p", job.grid.p},
+                             {"step", job.grid.step},      {"d", job.grid.d},
+                             {"northEdge", job.grid.northEdge}, {"westEdge", job.grid.westEdge},
+                             {"points", values.pointsDone}, {"failedPoints", failed},
+                             {"threads", values.threads},  {"seconds", values.seconds},
+                             {"gamma", job.inputs.gasPerKm}};
+    // Written after the GeoTIFF and renamed into place: its presence marks
+    // the site as complete.
+    if (!WriteTextFile(site->record, record.dump() + "\n", error)) {
+      fail(io, error);
+      return kExitInvalid;
+    }
+    io.out << record.dump() << "\n";
+    return written ? kExitOk : kExitInvalid;
+  }
 
   if (o.json) {
     nlohmann::json j;
@@ -195,6 +255,67 @@ int RunCoverageCommand(const CoverageOptions& o, Io& io) {
     io.out << line;
   }
   return written ? kExitOk : kExitInvalid;
+}
+
+/// The part of a site's name that is safe in a file name on any system.
+std::string FileNamePart(const std::string& name) {
+  std::string out;
+  for (unsigned char c : name) out += std::isalnum(c) || c == '-' || c == '.' ? static_cast<char>(c) : '_';
+  while (!out.empty() && (out.back() == '_' || out.back() == '.')) out.pop_back();
+  return out.empty() ? std::string("site") : out;
+}
+
+int RunCoverageSites(const CoverageOptions& o, Io& io) {
+  const CSites sites(o.sites);
+  if (!sites.loaded()) {
+    io.err << "tarnvale-cli: no site accepted in " << o.sites << "\n";
+    return kExitInvalid;
+  }
+  if (o.siteIndex >= sites.count()) {
+    io.err << "tarnvale-cli: site index " << o.siteIndex << " is past the last site (" << sites.count()
+           << " accepted in " << o.sites << ")\n";
+    return kExitInvalid;
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(o.outdir, ec);
+  if (!std::filesystem::is_directory(o.outdir)) {
+    io.err << "tarnvale-cli: cannot make the folder " << o.outdir << "\n";
+    return kExitInvalid;
+  }
+  const int first = o.siteIndex >= 0 ? o.siteIndex : 0;
+  const int last = o.siteIndex >= 0 ? o.siteIndex : sites.count() - 1;
+  int status = kExitOk;
+  for (int i = first; i <= last; ++i) {
+    const CSite& s = sites.item(i);
+    SiteOutput out;
+    out.index = i;
+    out.name = s.name();
+    const std::filesystem::path base =
+        std::filesystem::path(o.outdir) / (std::to_string(i) + "-" + FileNamePart(s.name()));
+    out.geotiff = base.string() + ".tif";
+    out.record = base.string() + ".json";
+    if (!o.force && std::filesystem::exists(out.geotiff) && std::filesystem::exists(out.record)) {
+      io.err << "tarnvale-cli: site " << i << " (" << s.name() << ") is done already: " << out.record << "\n";
+      continue;
+    }
+    CLocator tx;
+    tx.setLatLon(s.latitude(), s.longitude());
+    const int one = CoverageAt(tx, o, io, &out);
+    if (one != kExitOk) status = one;
+  }
+  return status;
+}
+
+}  // namespace
+
+int RunCoverageCommand(const CoverageOptions& o, Io& io) {
+  if (!o.sites.empty()) return RunCoverageSites(o, io);
+  const CLocator tx = locationIn(o.tx, o.format);
+  if (!tx.isValid()) {
+    io.err << "Invalid TX Locator\n";
+    return kExitInvalid;
+  }
+  return CoverageAt(tx, o, io, nullptr);
 }
 
 }  // namespace tarnvale::cli

@@ -37,6 +37,13 @@ struct CoverageOptions {
   std::string out, scale, geotiff, kml, kmz;
   int threads = 0;           ///< 0: one per hardware thread
   bool json = false;
+  /// Many sites: the accepted sites of a site list as transmitters, each
+  /// writing outdir/<index>-<name>.tif and .json; all of them, or only the
+  /// one at siteIndex (0-based), so that a job array maps a task to a site.
+  std::string sites;
+  int siteIndex = -1;
+  std::string outdir;
+  bool force = false;  ///< map sites whose outputs are complete already
 };
 int RunCoverageCommand(const CoverageOptions& options, Io& io);
 

@@ -37,7 +37,19 @@ CLI::Option* addFormat(CLI::App* app, const std::string& name, int& target, cons
 void AddMapCommands(CLI::App& app, MapCommandOptions& options, std::function<int()>& action, Io& io) {
   CoverageOptions& c = options.coverage;
   CLI::App* cmd = app.add_subcommand("coverage", "area-coverage map of the loss around a transmitter");
-  cmd->add_option("--tx", c.tx, "transmitter location")->required();
+  CLI::Option* tx = cmd->add_option("--tx", c.tx, "transmitter location");
+  CLI::Option* sites =
+      cmd->add_option("--sites", c.sites, "map every site of a site list (.dat) instead of one --tx")
+          ->check(CLI::ExistingFile);
+  tx->excludes(sites);
+  cmd->add_option("--site-index", c.siteIndex, "only the N-th accepted site of --sites (0-based)")
+      ->check(CLI::NonNegativeNumber)
+      ->needs(sites);
+  CLI::Option* outdir =
+      cmd->add_option("--outdir", c.outdir, "folder of the sites' outputs: <index>-<name>.tif and .json")
+          ->needs(sites);
+  sites->needs(outdir);
+  cmd->add_flag("--force", c.force, "map sites whose outputs are complete already")->needs(sites);
   addFormat(cmd, "--format", c.format, "format of the location");
   cmd->add_option("--terrain", c.terrain, "directory of the .hgt tiles and zones01.dem")
       ->required()
@@ -101,7 +113,11 @@ void AddMapCommands(CLI::App& app, MapCommandOptions& options, std::function<int
   kml->excludes(kmz);
   cmd->add_option("--threads", c.threads, "worker threads (default: one per processor)")->check(CLI::Range(1, 256));
   cmd->add_flag("--json", c.json, "print one JSON object");
-  cmd->callback([&] { action = [&] { return RunCoverageCommand(options.coverage, io); }; });
+  cmd->callback([&] {
+    if (options.coverage.tx.empty() && options.coverage.sites.empty())
+      throw CLI::RequiredError("--tx or --sites");
+    action = [&] { return RunCoverageCommand(options.coverage, io); };
+  });
 
   TerrainMapOptions& t = options.terrainMap;
   CLI::App* map = app.add_subcommand("terrainmap", "the Terrain Map page's link map and local maps as PNG");

@@ -149,7 +149,7 @@ std::string xmlEscaped(const std::string& text) {
 }  // namespace
 
 bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, const CoverageValues& values,
-                          std::string& error) {
+                          std::string& error, const std::vector<std::pair<std::string, std::string>>& metadata) {
   const int n = values.n;
   if (!grid.valid || n <= 0) {
     error = "no coverage grid to write";
@@ -163,10 +163,11 @@ bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, con
     return false;
   }
   char** options = CSLSetNameValue(nullptr, "COMPRESS", "DEFLATE");
-  GDALDataset* dataset = driver->Create(path.c_str(), n, n, 1, GDT_Float32, options);
+  const std::string temporary = path + ".part";
+  GDALDataset* dataset = driver->Create(temporary.c_str(), n, n, 1, GDT_Float32, options);
   CSLDestroy(options);
   if (!dataset) {
-    error = quiet.message(("cannot create '" + path + "'").c_str());
+    error = quiet.message(("cannot create '" + temporary + "'").c_str());
     return false;
   }
   // Pixel centres on the sample points.
@@ -189,6 +190,8 @@ bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, con
             band->SetNoDataValue(kGeoTiffNoData) == CE_None &&
             band->RasterIO(GF_Write, 0, 0, n, n, rows.data(), n, n, GDT_Float32, 0, 0) == CE_None;
   if (ok) band->SetDescription("basic transmission loss with gaseous loss (dB)");
+  for (const auto& [name, value] : metadata)
+    if (ok) ok = dataset->SetMetadataItem(name.c_str(), value.c_str()) == CE_None;
   if (!ok) error = quiet.message(("cannot write '" + path + "'").c_str());
   // GDAL 3.6 reports a failed flush on close only through its error state.
   CPLErrorReset();
@@ -197,7 +200,11 @@ bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, con
     ok = false;
     error = quiet.message(("cannot finish '" + path + "'").c_str());
   }
-  if (!ok) std::remove(path.c_str());
+  if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) {
+    ok = false;
+    error = "cannot rename '" + temporary + "' to '" + path + "'";
+  }
+  if (!ok) std::remove(temporary.c_str());
   return ok;
 }
 

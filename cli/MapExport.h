@@ -2,6 +2,8 @@
 // The coverage map as files that GIS programs open directly: the losses as a
 // georeferenced GeoTIFF, and the picture as a KML or KMZ ground overlay.
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "maps/Coverage.h"
 
@@ -22,9 +24,13 @@ OverlayBox CoverageOverlayBox(const CoverageGrid& grid, int widthPx, int heightP
 /// GeoTIFF of n x n pixels in EPSG:4326, row 0 the northern row, pixel
 /// centres on the sample points (origin at west edge - step / 2, north edge +
 /// step / 2). Failed and never computed samples hold kGeoTiffNoData, which
-/// the file declares. Returns false with a reason in @p error.
+/// the file declares. @p metadata items (name, value) are stored in the
+/// file's default metadata domain. The file is written under a temporary
+/// name and renamed into place when complete, so that an interrupted write
+/// leaves no half file. Returns false with a reason in @p error.
 bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, const CoverageValues& values,
-                          std::string& error);
+                          std::string& error,
+                          const std::vector<std::pair<std::string, std::string>>& metadata = {});
 
 /// The KML document of a ground overlay of @p imageHref over @p box.
 std::string CoverageKml(const std::string& name, const std::string& imageHref, const OverlayBox& box);

@@ -9,6 +9,8 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNVALE_WERROR=ON -DBUILD_TESTING=ON -DBUILD_BENCHMARKS=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+# Many sites on a private single-node Slurm (as root; skips with a message otherwise).
+tools/slurm/test-local.sh build/cli/tarnvale-cli
 
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNVALE_SANITIZE=ON \
   -DBUILD_TESTING=ON -DBUILD_BENCHMARKS=OFF -DTARNVALE_WERROR=ON
