@@ -19,12 +19,15 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <filesystem>
+
 #include "app/About.h"
 #include "app/Profile.h"
 #include "app/Widgets.h"
 #include "session/ClimateTexts.h"
 #include "session/InputLimits.h"
 #include "session/ProfileExport.h"
+#include "session/SampleData.h"
 #include "settings/SettingsRecord.h"
 #include "widgets/Dialogs.h"
 #include "widgets/Numedit.h"
@@ -94,7 +97,12 @@ void addRow(QGridLayout* grid, int row, int column, const QString& caption, QLab
 
 }  // namespace
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), session_(std::make_unique<Session>()) {
+TMainForm::TMainForm(QWidget* parent)
+    : QMainWindow(parent),
+      session_(std::make_unique<Session>(
+          ChooseClimateDirectory(ss(QDir::currentPath()),
+                                 FindSampleDirectory(ss(QCoreApplication::applicationDirPath())))
+              .string())) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Tarnvale"));
 
@@ -444,7 +452,13 @@ bool TMainForm::InitialiseMainWindow() {
   ForcedKFactorClick();
   kFactor_->SetValue(f.kFactor);
 
-  if (!Session::HasTerrainTiles(ss(terrainDirectory_))) {
+  // A first start with no tiles at hand computes on the sample that ships
+  // with the program rather than asking for a folder the user may not have.
+  const std::filesystem::path sample =
+      restored.fromFile ? std::filesystem::path() : FindSampleDirectory(ss(QCoreApplication::applicationDirPath()));
+  if (!Session::HasTerrainTiles(ss(terrainDirectory_)) && !sample.empty()) {
+    terrainDirectory_ = qs(sample.string()) + QLatin1Char('/');
+  } else if (!Session::HasTerrainTiles(ss(terrainDirectory_))) {
     const QString chosen = CurrentDialogs().chooseDirectory(
         this, QStringLiteral("Please select directory containing terrain data"), QDir::currentPath());
     terrainDirectory_ = chosen.endsWith(QLatin1Char('/')) ? chosen : chosen + QLatin1Char('/');

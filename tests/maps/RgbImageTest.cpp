@@ -28,14 +28,17 @@ TEST(RgbImage, MarkerIsASymmetricDiscInsideItsSquare) {
   RgbImage image(20, 20);
   image.fillRoundRect(5, 5, 15, 15, 10, 10, kRed);
   int filled = 0;
-  for (int y = 0; y < 20; ++y)
+  for (int y = 0; y < 20; ++y) {
     for (int x = 0; x < 20; ++x) {
       const bool on = image.pixel(x, y) == kRed;
       filled += on;
-      if (x < 5 || x >= 15 || y < 5 || y >= 15) EXPECT_FALSE(on) << x << "," << y;
+      if (x < 5 || x >= 15 || y < 5 || y >= 15) {
+        EXPECT_FALSE(on) << x << "," << y;
+      }
       EXPECT_EQ(on, image.pixel(19 - x, y) == kRed) << "mirror across x at " << x << "," << y;
       EXPECT_EQ(on, image.pixel(x, 19 - y) == kRed) << "mirror across y at " << x << "," << y;
     }
+  }
   EXPECT_FALSE(image.pixel(5, 5) == kRed);   // the corners are cut
   EXPECT_TRUE(image.pixel(9, 5) == kRed);    // the edges' middles are kept
   EXPECT_NEAR(filled, 78.5, 10.0);           // about pi * 5 * 5
@@ -59,11 +62,12 @@ TEST(RgbImage, PngReadsBackWithTheSamePixels) {
   const QImage read(QString::fromStdString(path.string()));
   ASSERT_EQ(read.width(), 7);
   ASSERT_EQ(read.height(), 3);
-  for (int y = 0; y < 3; ++y)
+  for (int y = 0; y < 3; ++y) {
     for (int x = 0; x < 7; ++x) {
       const QRgb q = read.pixel(x, y);
       EXPECT_EQ(MakeColour(qRed(q), qGreen(q), qBlue(q)), image.pixel(x, y)) << x << "," << y;
     }
+  }
   std::filesystem::remove(path);
   EXPECT_FALSE(WritePng(image, "/nonexistent-dir/x.png", &error));
   EXPECT_FALSE(error.empty());
