@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
@@ -23,6 +24,8 @@
 
 #include "app/About.h"
 #include "app/Profile.h"
+#include "app/pages/CoveragePage.h"
+#include "app/pages/TerrainMapPage.h"
 #include "app/Widgets.h"
 #include "session/ClimateTexts.h"
 #include "session/InputLimits.h"
@@ -38,6 +41,7 @@ namespace {
 constexpr const char* kSettingsFile = "profile.ini";
 constexpr const char* kProfileFile = "profile.dat";
 const QColor kSilver(192, 192, 192);
+constexpr int kStatusMs = 6000;  // how long a status-bar message stays
 const QColor kForcedColour(255, 0, 0);
 // The K factor field's own colour when it follows the climate maps.
 const QColor kFollowsClimateColour(191, 205, 219);
@@ -134,15 +138,31 @@ TMainForm::TMainForm(QWidget* parent)
 
   pages_->addTab(placeholderPage(QStringLiteral("Mechanisms"), QStringLiteral("Mechanisms")),
                  QStringLiteral("Mechanisms"));
-  pages_->addTab(placeholderPage(QStringLiteral("map"), QStringLiteral("Terrain Map")), QStringLiteral("Terrain Map"));
+  terrainMapPage_ = new TTerrainMapPage(pageHost());
+  pages_->addTab(terrainMapPage_, QStringLiteral("Terrain Map"));
   pages_->addTab(placeholderPage(QStringLiteral("ZoneMapPage"), QStringLiteral("Zone Map")),
                  QStringLiteral("Zone Map"));
-  pages_->addTab(placeholderPage(QStringLiteral("Coverage"), QStringLiteral("Area Coverage")),
-                 QStringLiteral("Area Coverage"));
+  coveragePage_ = new TCoveragePage(pageHost());
+  pages_->addTab(coveragePage_, QStringLiteral("Area Coverage"));
   pages_->addTab(placeholderPage(QStringLiteral("LoadSites"), QStringLiteral("Site Database")),
                  QStringLiteral("Site Database"));
   connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
     if (pages_->widget(index)->objectName() == QLatin1String("TabSheet1")) TabSheet1Show();
+  });
+
+  // Leaving the map pages asks a plot to stop; showing them redraws.
+  connect(pages_, &QTabWidget::currentChanged, this, [this, previous = pages_->currentWidget()](int index) mutable {
+    QWidget* now = pages_->widget(index);
+    if (previous == coveragePage_) coveragePage_->CoverageExit();
+    if (previous == terrainMapPage_) terrainMapPage_->mapExit();
+    previous = now;
+    if (now == terrainMapPage_) terrainMapPage_->mapShow();
+    if (now == coveragePage_) coveragePage_->CoverageShow();
+  });
+  // The focus moving to a control of this window outside the page control.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    if (old && now && now->window() == this && pages_->isAncestorOf(old) && !pages_->isAncestorOf(now))
+      PageControl1Exit();
   });
 
   about_ = new TAbout(this);
@@ -150,7 +170,35 @@ TMainForm::TMainForm(QWidget* parent)
   resize(1180, 780);
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  if (coveragePage_) coveragePage_->stopAndWait();
+}
+
+PageHost TMainForm::pageHost() {
+  PageHost host;
+  host.session = session_.get();
+  host.inputs = [this] { return readFields(false); };
+  host.fieldText = [this](const QString& name) {
+    const auto* field = findChild<QLineEdit*>(name);
+    return field ? field->text() : QString();
+  };
+  host.terrainDirectory = [this] { return ss(terrainDirectory_); };
+  host.calculate = [this] { Calculate(); };
+  host.status = [this](const QString& text) { statusBar()->showMessage(text, kStatusMs); };
+  return host;
+}
+
+bool TMainForm::plotRunning() const { return coveragePage_ && coveragePage_->plotting(); }
+
+bool TMainForm::refuseWhilePlotting() {
+  if (!plotRunning()) return false;
+  statusBar()->showMessage(QStringLiteral("Plot Coverage is running: press Abort or let it finish first"), kStatusMs);
+  return true;
+}
+
+void TMainForm::PageControl1Exit() {
+  if (coveragePage_) coveragePage_->AbortClick();
+}
 
 QWidget* TMainForm::placeholderPage(const QString& objectName, const QString& title) {
   auto* page = new QWidget;
@@ -488,6 +536,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormClose() {
+  if (coveragePage_) coveragePage_->stopAndWait();
   session_->Close();
   if (about_) about_->hide();
   if (help_) help_->close();
@@ -549,6 +598,7 @@ InputValues TMainForm::readFields(bool readRange) {
 void TMainForm::CalculateBtnClick() { Calculate(); }
 
 void TMainForm::Calculate() {
+  if (refuseWhilePlotting()) return;
   if (!session_->terrain()) {
     // Start-up did not get as far as the terrain store: nothing to look heights up in.
     startHeight_->setText(QStringLiteral("Initialisation Failure"));

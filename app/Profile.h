@@ -26,6 +26,9 @@ class TNumEdit;
 class TPanel;
 class TProfileChart;
 class TAbout;
+class TTerrainMapPage;
+class TCoveragePage;
+struct PageHost;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -40,6 +43,11 @@ class TMainForm : public QMainWindow {
   /// The directory of profile.ini (the working directory at start-up).
   const QString& programDirectory() const { return programDirectory_; }
   const QString& terrainDirectory() const { return terrainDirectory_; }
+  /// True while Plot Coverage runs. Calculate and the other pages' actions
+  /// are then refused with a status-bar message (refuseWhilePlotting).
+  bool plotRunning() const;
+  /// Shows the status-bar message and returns true while a plot runs.
+  bool refuseWhilePlotting();
 
  public slots:
   void FormActivate();
@@ -64,6 +72,7 @@ class TMainForm : public QMainWindow {
   void Chart1DblClick();
   void TabSheet1Show();
   void FormClose();
+  void PageControl1Exit();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -81,6 +90,7 @@ class TMainForm : public QMainWindow {
   void checkFormat(int format);
   InputValues readFields(bool readRange);
   void showOutcome(const CalculateOutcome& outcome);
+  PageHost pageHost();
 
   std::unique_ptr<Session> session_;
   bool started_ = false;
@@ -91,6 +101,8 @@ class TMainForm : public QMainWindow {
   QTabWidget* pages_ = nullptr;
   TAbout* about_ = nullptr;
   QTextBrowser* help_ = nullptr;
+  TTerrainMapPage* terrainMapPage_ = nullptr;
+  TCoveragePage* coveragePage_ = nullptr;
 
   // Input Data page.
   TPanel* panel1_ = nullptr;
