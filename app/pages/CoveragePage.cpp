@@ -50,6 +50,8 @@ namespace {
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
+constexpr int kScaleColumnWidth = 72;  // the scale and its "1000.0 dB" labels
+
 TNumEdit* numEdit(const InputLimits& limits, double value, const QString& hint, bool integer = false) {
   auto* e = new TNumEdit;
   e->setObjectName(QString::fromLatin1(limits.name.data(), static_cast<qsizetype>(limits.name.size())));
@@ -159,6 +161,7 @@ TCoveragePage::TCoveragePage(PageHost host, QWidget* parent) : QWidget(parent), 
   progress_->setFormat(QStringLiteral("%v of %m points"));
   progress_->setRange(0, 1);
   progress_->setValue(0);
+  progress_->setTextVisible(false);  // until the first plot
   auto* map = new QVBoxLayout;
   map->addWidget(coverageMap_);
   map->addWidget(progress_);
@@ -167,7 +170,13 @@ TCoveragePage::TCoveragePage(PageHost host, QWidget* parent) : QWidget(parent), 
   colourScale_ = new TImage(QStringLiteral("ColourScale"), colours::kScaleWidth, colours::kScaleHeight);
   scaleMin_ = label(QStringLiteral("ScaleMin"));
   scaleMax_ = label(QStringLiteral("ScaleMax"));
-  auto* scale = new QVBoxLayout;
+  // The column keeps its width while the scale is hidden, so that nothing moves
+  // when it appears.
+  auto* scaleColumn = new QWidget;
+  scaleColumn->setObjectName(QStringLiteral("ScaleColumn"));
+  scaleColumn->setFixedWidth(kScaleColumnWidth);
+  auto* scale = new QVBoxLayout(scaleColumn);
+  scale->setContentsMargins(0, 0, 0, 0);
   scale->addWidget(scaleMin_);
   scale->addWidget(colourScale_);
   scale->addWidget(scaleMax_);
@@ -178,7 +187,7 @@ TCoveragePage::TCoveragePage(PageHost host, QWidget* parent) : QWidget(parent), 
 
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(map);
-  layout->addLayout(scale);
+  layout->addWidget(scaleColumn, 0, Qt::AlignTop);
   layout->addLayout(controls);
   layout->addStretch();
 }
@@ -277,6 +286,7 @@ void TCoveragePage::PlotCoverageClick() {
   coverageMap_->setPicture(loss_);
   progress_->setRange(0, static_cast<int>(total));
   progress_->setValue(0);
+  progress_->setTextVisible(true);
   plot_->setEnabled(false);
 
   run_ = std::make_unique<Run>();
