@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdint>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -13,6 +14,18 @@
 namespace tarnvale {
 
 using namespace zones;
+
+namespace {
+
+// std::trunc without a call into the maths library (every profile sample
+// looks up a zone): after normalising, the quotients lie within a few cells
+// of the map, far inside the range of a 32-bit conversion, which truncates
+// the same way.
+inline double truncated(double x) {
+  return std::fabs(x) < 1e9 ? static_cast<double>(static_cast<std::int32_t>(x)) : std::trunc(x);
+}
+
+}  // namespace
 
 CZONES::CZONES(std::string directory) : directory_(std::move(directory)) {
   if (directory_.empty())
@@ -80,8 +93,8 @@ std::uint8_t CZONES::zoneAt(double latitude, double longitude) const {
   normalise(latitude, longitude);
   if (!std::isfinite(latitude) || !std::isfinite(longitude)) return kNoData;
   if (!open_ && !openFile()) return kNoData;
-  const double row = std::trunc((kFirstLatitude - latitude) / kStepDeg + 0.5);
-  const double column = std::trunc((longitude - kFirstLongitude) / kStepDeg + 0.5);
+  const double row = truncated((kFirstLatitude - latitude) / kStepDeg + 0.5);
+  const double column = truncated((longitude - kFirstLongitude) / kStepDeg + 0.5);
   if (column < 0 || column >= kColumns || row < 0 || row >= kRows) return kNoData;
   const auto r = static_cast<std::size_t>(row);
   const auto c = static_cast<std::size_t>(column);

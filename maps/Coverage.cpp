@@ -5,12 +5,13 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
-#include <filesystem>
 #include <limits>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <thread>
+
+#include "terrain/CoverageSampler.h"
 
 namespace tarnvale {
 
@@ -70,14 +71,40 @@ struct WorkQueue {
   std::vector<int> finished;  // guarded by mutex
 };
 
-void runWorker(const CoverageJob& job, const CZONES& sharedZones, bool ownZones, std::stop_token stop,
-               CoverageValues& values, WorkQueue& queue) {
-  // One model object and one terrain store per worker: neither may be shared.
-  auto model = std::make_unique<CTerrain>();
-  CSRTM terrain(kWorkerSlots, job.terrainDirectory);
-  std::unique_ptr<CZONES> zoneCopy;
-  if (ownZones) zoneCopy = std::make_unique<CZONES>(std::filesystem::path(sharedZones.filePath()).parent_path());
-  const CZONES& zones = zoneCopy ? *zoneCopy : sharedZones;
+/// One worker's own objects: the model, the terrain store and the sampler over
+/// them. Neither the model nor the store may be shared between threads.
+struct WorkerState {
+  WorkerState(const CoverageJob& job, const CZONES& zones)
+      : terrain(kWorkerSlots, job.terrainDirectory), sampler(terrain, zones), job(job) {}
+
+  /// The same point as CoveragePointLoss gives, through the faster sampler
+  /// and the model's analysis of a supplied profile.
+  bool pointLoss(double latitude, double longitude, double& loss) {
+    const CoverageInputs& in = job.inputs;
+    const double deltaN = in.model.forcedKFactor ? DeltaNForKFactor(in.model.kFactor) : in.deltaN;
+    // The median factor as the model derives it from delta-N.
+    const double k = KFactorForDeltaN(deltaN);
+    if (!std::isfinite(k) || !(k > 0.0)) return false;
+    const CLocator& tx = job.tx;
+    if (!sampler.sample(profile, tx.latitude(), tx.longitude(), latitude, longitude, k)) return false;
+    const double meanLatitude = (tx.latitude() + latitude) / 2.0;
+    if (!model->CalculateProfile(profile, meanLatitude, in.n0, deltaN, in.model.frequency, in.model.percent,
+                                 in.model.txHeight, in.model.rxHeight, true))
+      return false;
+    loss = model->results().Lb + model->profile().pathLength * in.gasPerKm;
+    return true;
+  }
+
+  std::unique_ptr<CTerrain> model = std::make_unique<CTerrain>();
+  CSRTM terrain;
+  CoverageSampler sampler;
+  TerrainProfile profile;
+  const CoverageJob& job;
+};
+
+void runWorker(const CoverageJob& job, const CZONES& zones, std::stop_token stop, CoverageValues& values,
+               WorkQueue& queue) {
+  WorkerState worker(job, zones);
   const CoverageGrid& grid = job.grid;
   const double nan = std::numeric_limits<double>::quiet_NaN();
   while (!stop.stop_requested()) {
@@ -91,7 +118,7 @@ void runWorker(const CoverageJob& job, const CZONES& sharedZones, bool ownZones,
         break;
       }
       double loss = nan;
-      const bool ok = CoveragePointLoss(*model, terrain, zones, job.tx, grid.latitude(k), longitude, job.inputs, loss);
+      const bool ok = worker.pointLoss(grid.latitude(k), longitude, loss);
       const std::size_t i = values.index(j, k);
       values.loss[i] = ok ? loss : nan;
       values.state[i] = ok ? PointState::Ok : PointState::Failed;
@@ -126,11 +153,9 @@ CoverageValues RunCoverage(const CoverageJob& job, const CZONES& zones, std::sto
   values.state.assign(total, PointState::NotComputed);
   values.columnDone.assign(static_cast<std::size_t>(n), 0);
 
-  // The zone map is opened here, once, so that the workers only read it. A
-  // map that cannot be opened would be retried by every lookup, which is not
-  // safe from several threads: each worker then keeps its own.
+  // The zone map is opened here, once, so that the workers only read it; one
+  // that cannot be opened is taken as absent for the whole map.
   zones.zoneAt(job.tx.latitude(), job.tx.longitude());
-  const bool ownZones = !zones.isOpen();
 
   int threads = job.threads > 0 ? job.threads : static_cast<int>(std::thread::hardware_concurrency());
   threads = std::clamp(threads, 1, n);
@@ -155,7 +180,7 @@ CoverageValues RunCoverage(const CoverageJob& job, const CZONES& zones, std::sto
     workers.reserve(static_cast<std::size_t>(threads));
     for (int t = 0; t < threads; ++t)
       workers.emplace_back(
-          [&, stop] { runWorker(job, zones, ownZones, stop, values, queue); });
+          [&, stop] { runWorker(job, zones, stop, values, queue); });
     constexpr auto kReportEvery = std::chrono::milliseconds(40);
     auto nextReport = std::chrono::steady_clock::now() + kReportEvery;
     for (;;) {

@@ -21,18 +21,29 @@ constexpr double kBlendLimitDb = 500.0;
 // logarithms stay finite and p / beta cannot overflow, and at most 100.
 constexpr double kMinBeta = 1e-300;
 constexpr double kMaxBeta = 100.0;
+
+// The clearance is measured across the inclined ray from A to B, not across
+// the vertical: the cosine of the ray's slope. The same for every edge
+// between one pair of ends, so the edge searches work it out once.
+double rayCosine(const double* x, const double* h, int a, int b) {
+  return std::cos(std::atan2(0.001 * (h[b] - h[a]), x[b] - x[a]));
+}
+
+double edgeParameterOf(const double* x, const double* h, int i, int a, int b, double radiusKm, double wavelengthM,
+                       double cosAlpha) {
+  const double u = x[i] - x[a];
+  const double w = x[b] - x[i];
+  const double span = x[b] - x[a];
+  const double clearance = 1000.0 * u * w / (2.0 * radiusKm) + h[i] - (h[a] * w + h[b] * u) / span;
+  return cosAlpha * clearance * std::sqrt(0.002 * span / (wavelengthM * u * w));
+}
+
 }  // namespace
 
 double CTerrain::edgeParameter(int i, int a, int b, double radiusKm, double wavelengthM) const {
   const double* x = profile_.dist.data();
   const double* h = profile_.height.data();
-  const double u = x[i] - x[a];
-  const double w = x[b] - x[i];
-  const double span = x[b] - x[a];
-  const double clearance = 1000.0 * u * w / (2.0 * radiusKm) + h[i] - (h[a] * w + h[b] * u) / span;
-  // Measured across the inclined ray from A to B, not across the vertical.
-  const double cosAlpha = std::cos(std::atan2(0.001 * (h[b] - h[a]), span));
-  return cosAlpha * clearance * std::sqrt(0.002 * span / (wavelengthM * u * w));
+  return edgeParameterOf(x, h, i, a, b, radiusKm, wavelengthM, rayCosine(x, h, a, b));
 }
 
 bool CTerrain::diffraction() {
@@ -51,8 +62,11 @@ bool CTerrain::diffraction() {
   const double span = n >= 2 ? p.dist[n - 1] - p.dist[0] : 0.0;
   int e = n >= 3 ? 1 : 0;
   double best = kNoEdge;
+  const double* x = p.dist.data();
+  const double* h = p.height.data();
+  const double cosWhole = n >= 2 ? rayCosine(x, h, 0, n - 1) : 0.0;
   for (int i = 1; i <= n - 2; ++i) {
-    const double nu = edgeParameter(i, 0, n - 1, ae, lambda);
+    const double nu = edgeParameterOf(x, h, i, 0, n - 1, ae, lambda, cosWhole);
     if (nu > best) {
       best = nu;
       e = i;
@@ -93,8 +107,9 @@ bool CTerrain::diffraction() {
   if (e != 1) {
     double bestT = kNoEdge;
     int edge = e;
+    const double cosTx = rayCosine(x, h, 0, e);
     for (int i = 1; i <= e - 1; ++i) {
-      const double nu = edgeParameter(i, 0, e, ae, lambda);
+      const double nu = edgeParameterOf(x, h, i, 0, e, ae, lambda, cosTx);
       if (nu > bestT) {
         bestT = nu;
         edge = i;
@@ -107,8 +122,9 @@ bool CTerrain::diffraction() {
   if (e != n - 2) {
     double bestR = kNoReceiverEdge;
     int edge = e;
+    const double cosRx = rayCosine(x, h, e, n - 1);
     for (int i = e + 1; i <= n - 2; ++i) {
-      const double nu = edgeParameter(i, e, n - 1, ae, lambda);
+      const double nu = edgeParameterOf(x, h, i, e, n - 1, ae, lambda, cosRx);
       if (nu > bestR) {
         bestR = nu;
         edge = i;

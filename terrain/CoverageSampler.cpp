@@ -1,0 +1,204 @@
+#include "terrain/CoverageSampler.h"
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstddef>
+#include <numbers>
+
+#include "terrain/ProfileSampler.h"
+
+namespace tarnvale {
+
+namespace {
+
+// Chebyshev series of the latitude and longitude offsets along a path over
+// [0, L], fitted at the nodes of the first kind, evaluated together so that
+// the two recurrences overlap.
+struct Series {
+  static constexpr int kNodes = CoverageSampler::kFitNodes;
+  std::array<double, kNodes> lat{};
+  std::array<double, kNodes> lon{};
+  double scale = 0.0;  // 2 / L
+
+  // t in [-1, 1] for distance d; Clenshaw's recurrence.
+  void at(double d, double& dLat, double& dLon) const {
+    const double t = d * scale - 1.0;
+    const double t2 = 2.0 * t;
+    double a1 = 0.0, a2 = 0.0, b1 = 0.0, b2 = 0.0;
+    for (int k = kNodes - 1; k >= 1; --k) {
+      const double a = t2 * a1 - a2 + lat[k];
+      const double b = t2 * b1 - b2 + lon[k];
+      a2 = a1;
+      a1 = a;
+      b2 = b1;
+      b1 = b;
+    }
+    dLat = t * a1 - a2 + 0.5 * lat[0];
+    dLon = t * b1 - b2 + 0.5 * lon[0];
+  }
+};
+
+// cos(pi k (m + 1/2) / M) for term k and node m, and the nodes' positions
+// (1 + cos(pi (m + 1/2) / M)) / 2 as fractions of the path, worked once.
+struct ChebyshevTable {
+  static constexpr int kNodes = CoverageSampler::kFitNodes;
+  double weight[kNodes][kNodes];
+  double fraction[kNodes];
+  ChebyshevTable() {
+    for (int m = 0; m < kNodes; ++m) {
+      fraction[m] = (1.0 + std::cos(std::numbers::pi * (m + 0.5) / kNodes)) / 2.0;
+      for (int k = 0; k < kNodes; ++k) weight[k][m] = std::cos(std::numbers::pi * k * (m + 0.5) / kNodes);
+    }
+  }
+};
+const ChebyshevTable& chebyshev() {
+  static const ChebyshevTable table;
+  return table;
+}
+
+// std::trunc for the magnitudes of map coordinates (|x| < 2^31), without a
+// call into the maths library on processors that have no rounding instruction
+// in their baseline set: the conversion to an integer truncates the same way.
+inline double truncated(double x) { return static_cast<double>(static_cast<std::int32_t>(x)); }
+inline bool small(double x) { return std::fabs(x) < 1e9; }
+
+// CSRTMTILE::cellCorner, inline.
+inline int cellCornerOf(double degrees) {
+  return degrees >= 0.0 ? static_cast<int>(degrees) : static_cast<int>(degrees - 1.0);
+}
+
+// True when @p degrees lies within kNodeLineMargin samples of a line of tile
+// nodes.
+inline bool nearNodeLine(double degrees) {
+  const double q = degrees * srtm::kSamplesPerDegree;
+  if (!small(q)) return true;
+  const double fraction = std::fabs(q - truncated(q));
+  return fraction < CoverageSampler::kNodeLineMargin || fraction > 1.0 - CoverageSampler::kNodeLineMargin;
+}
+
+}  // namespace
+
+CoverageSampler::CoverageSampler(const CSRTM& terrain, const CZONES& zones)
+    : terrain_(terrain), zones_(zones), zonesOpen_(zones.isOpen()) {}
+
+std::uint8_t CoverageSampler::zone(double latitude, double longitude) const {
+  return zonesOpen_ ? zones_.zoneAt(latitude, longitude) : zones::kNoData;
+}
+
+int CoverageSampler::height(double latitude, double longitude) {
+  // The plain lookup of CSRTM, without its slot scan while the point stays in
+  // the tile of the previous sample. The store's own lookup serves every
+  // other point (it loads the tile and keeps the usage scores).
+  const bool inside = latitude >= srtm::kMinLatitude && latitude < srtm::kMaxLatitude &&
+                      longitude >= srtm::kMinLongitude && longitude < srtm::kMaxLongitude;
+  if (!inside) return terrain_.heightAt(latitude, longitude, false);
+  const int south = cellCornerOf(latitude);
+  const int west = cellCornerOf(longitude);
+  if (!tile_ || south != cellSouth_ || west != cellWest_ || !tile_->holdsCell(south, west)) {
+    const int h = terrain_.heightAt(latitude, longitude, false);
+    tile_ = nullptr;
+    for (int s = 0; s < terrain_.slotCount(); ++s)
+      if (terrain_.slot(s).loaded() && terrain_.slot(s).holdsCell(south, west)) tile_ = &terrain_.slot(s);
+    cellSouth_ = south;
+    cellWest_ = west;
+    return h;
+  }
+  // Inside the tile both quotients lie between 0 and about 1201.
+  const double i = truncated(std::fabs(tile_->south() - latitude) / srtm::kSpacingDeg);
+  const double j = truncated(std::fabs(tile_->west() - longitude) / srtm::kSpacingDeg);
+  const double row = srtm::kLastIndex - i;
+  if (row < 0 || row > srtm::kLastIndex || j < 0 || j > srtm::kLastIndex) return srtm::kSeaValue;
+  return tile_->sampleAt(static_cast<int>(row), static_cast<int>(j));
+}
+
+bool CoverageSampler::sample(TerrainProfile& profile, double txLatitude, double txLongitude, double rxLatitude,
+                             double rxLongitude, double k) {
+  using namespace profile;
+  profile.maxHeight = 0.0;
+  path_.setEnds(txLatitude, txLongitude, rxLatitude, rxLongitude);
+  double length = 0.0, bearing = 0.0;
+  path_.rangeBearing(length, bearing);
+  if (!(length >= kMinPathKm)) return false;
+  const double radius = kEarthRadiusKm * k;
+  const double halfLength = length / 2.0;
+  const double clearance = radius * radius - halfLength * halfLength;
+  if (!(clearance >= 0.0) || !std::isfinite(clearance)) return false;
+  const auto [spacing, n] = ChooseSpacing(length, TerrainProfile::kCoveragePointLimit);
+  const auto capacity = static_cast<std::size_t>(n);
+  if (profile.dist.size() < capacity || profile.height.size() < capacity || profile.zone.size() < capacity ||
+      profile.curvature.size() < capacity)
+    return false;
+
+  // Offsets from the transmitter, fitted: they are small, so the fit keeps
+  // nearly all the bits of the exact positions.
+  bool fit = length <= kFitMaxKm && n >= 2;
+  Series series;
+  if (fit) {
+    constexpr int m = Series::kNodes;
+    const ChebyshevTable& table = chebyshev();
+    std::array<double, m> nodeLat{}, nodeLon{};
+    for (int node = 0; node < m; ++node) {
+      const double x = length * table.fraction[node];
+      double lat = 0.0, lon = 0.0;
+      path_.pointAt(x, lat, lon);
+      nodeLat[node] = lat - txLatitude;
+      nodeLon[node] = lon - txLongitude;
+    }
+    for (int kk = 0; kk < m; ++kk) {
+      double a = 0.0, b = 0.0;
+      for (int node = 0; node < m; ++node) {
+        const double w = table.weight[kk][node];
+        a += nodeLat[node] * w;
+        b += nodeLon[node] * w;
+      }
+      series.lat[kk] = 2.0 * a / m;
+      series.lon[kk] = 2.0 * b / m;
+    }
+    series.scale = 2.0 / length;
+    // The fit must meet the exact path where it is furthest from the nodes'
+    // middle: at the last sample.
+    const double last = (n - 1) * spacing;
+    double lat = 0.0, lon = 0.0;
+    path_.pointAt(last, lat, lon);
+    double dLat = 0.0, dLon = 0.0;
+    series.at(last, dLat, dLon);
+    fit = std::fabs(txLatitude + dLat - lat) <= kFitCheckDeg && std::fabs(txLongitude + dLon - lon) <= kFitCheckDeg;
+  }
+  (fit ? fitted_ : exact_)++;
+
+  profile.pathLength = length;
+  profile.n = n;
+  // Plain pointers: the zone codes are bytes, which may alias anything, so the
+  // vectors' own pointers would be read again after every store.
+  double* dist = profile.dist.data();
+  double* heights = profile.height.data();
+  double* curvature = profile.curvature.data();
+  std::uint8_t* zoneCodes = profile.zone.data();
+  double maxHeight = kNoHeight;
+  const int sea = terrain_.seaValue();
+  const int missing = terrain_.missingValue();
+  for (int i = 0; i < n; ++i) {
+    const double d = i * spacing;
+    dist[i] = d;
+    double latitude = 0.0, longitude = 0.0;
+    if (fit) {
+      double dLat = 0.0, dLon = 0.0;
+      series.at(d, dLat, dLon);
+      latitude = txLatitude + dLat;
+      longitude = txLongitude + dLon;
+    }
+    // Near a line of tile nodes (which holds every zone cell edge too) the
+    // fitted point could fall on the other side of it than the exact one.
+    if (!fit || nearNodeLine(latitude) || nearNodeLine(longitude)) path_.pointAt(d, latitude, longitude);
+    zoneCodes[i] = zone(latitude, longitude);
+    const int h = height(latitude, longitude);
+    heights[i] = (h == sea || h == missing) ? 0.0 : h;
+    curvature[i] = 0.0;
+    if (heights[i] > maxHeight) maxHeight = heights[i];
+  }
+  profile.maxHeight = maxHeight;
+  return true;
+}
+
+}  // namespace tarnvale
