@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include <cerrno>
+#include <filesystem>
 #include <limits>
 #include <stop_token>
 #include <thread>
@@ -23,6 +24,7 @@
 #endif
 
 #include "app/pages/TImage.h"
+#include "cli/MapExport.h"
 #include "climate/Zones.h"
 #include "session/CoverageSetup.h"
 #include "terrain/Srtm.h"
@@ -403,8 +405,57 @@ void TCoveragePage::CoverageMapDblClick() {
 
 void TCoveragePage::showMenu(const QPoint& globalPos) {
   QMenu menu(this);
+  menu.setObjectName(QStringLiteral("CoverageMenu"));
   menu.addAction(QStringLiteral("Copy image"), this, &TCoveragePage::CoverageMapDblClick);
+  menu.addSeparator();
+  const bool saved = values_.n > 0 && !plotting();
+  menu.addAction(QStringLiteral("Save as PNG…"), this, &TCoveragePage::SavePng)->setEnabled(saved);
+  menu.addAction(QStringLiteral("Save as GeoTIFF…"), this, &TCoveragePage::SaveGeoTiff)->setEnabled(saved);
+  menu.addAction(QStringLiteral("Save as KML…"), this, &TCoveragePage::SaveKml)->setEnabled(saved);
   menu.exec(globalPos);
+}
+
+QString TCoveragePage::askFileName(const QString& proposed) {
+  if (values_.n <= 0 || plotting()) return {};
+  return CurrentDialogs().saveFileName(this, proposed);
+}
+
+void TCoveragePage::reportSaved(bool written, const std::string& error) {
+  if (written) return;
+  CurrentDialogs().error(this, qs(error.empty() ? std::string("The file could not be written") : error));
+}
+
+void TCoveragePage::SavePng() {
+  const QString name = askFileName(QStringLiteral("coverage.png"));
+  if (name.isEmpty()) return;
+  std::string error;
+  reportSaved(WritePng(display_, name.toStdString(), &error), error);
+}
+
+void TCoveragePage::SaveGeoTiff() {
+  const QString name = askFileName(QStringLiteral("coverage.tif"));
+  if (name.isEmpty()) return;
+  std::string error;
+  reportSaved(cli::WriteCoverageGeoTiff(name.toStdString(), grid_, values_, error), error);
+}
+
+void TCoveragePage::SaveKml() {
+  const QString name = askFileName(QStringLiteral("coverage.kml"));
+  if (name.isEmpty()) return;
+  const std::filesystem::path kml = std::filesystem::absolute(name.toStdString());
+  const cli::OverlayBox box = cli::CoverageOverlayBox(grid_, display_.width(), display_.height());
+  constexpr const char* kTitle = "Tarnvale coverage";
+  std::string error;
+  if (name.endsWith(QStringLiteral(".kmz"), Qt::CaseInsensitive)) {
+    reportSaved(cli::WriteCoverageKmz(kml.string(), kTitle, display_, box, error), error);
+    return;
+  }
+  // The overlay's picture lies beside the KML, which names it without a path.
+  std::filesystem::path png = kml;
+  png.replace_extension(".png");
+  bool written = WritePng(display_, png.string(), &error);
+  if (written) written = cli::WriteTextFile(kml.string(), cli::CoverageKml(kTitle, png.filename().string(), box), error);
+  reportSaved(written, error);
 }
 
 }  // namespace tarnvale::ui

@@ -58,6 +58,13 @@ class TCoveragePage : public QWidget {
   void CoverageExit();
   /// Copies the picture to the clipboard.
   void CoverageMapDblClick();
+  /// The right-click menu's exports of the last plot, through the command
+  /// line's writers: the picture as PNG; the losses as a GeoTIFF; a KML
+  /// ground overlay with the picture as PNG beside it (a name ending in .kmz
+  /// gives one KMZ file). Each asks for a file name first.
+  void SavePng();
+  void SaveGeoTiff();
+  void SaveKml();
 
  private:
   struct Run;
@@ -71,6 +78,10 @@ class TCoveragePage : public QWidget {
   void plotDone(Finished& finished);
   void showScale();
   void showMenu(const QPoint& globalPos);
+  /// The save dialog's answer for a file proposed as @p proposed; empty when
+  /// cancelled or when there is no plot to save.
+  QString askFileName(const QString& proposed);
+  void reportSaved(bool written, const std::string& error);
 
   PageHost host_;
   std::unique_ptr<Run> run_;

@@ -11,13 +11,18 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <QLineEdit>
+
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 #include "app/pages/CoveragePage.h"
 #include "app/pages/TImage.h"
 #include "maps/RgbImage.h"
 #include "session/CoverageSetup.h"
 #include "tests/app/PageFixture.h"
+#include "tests/cli/RunCli.h"
 #include "widgets/Numedit.h"
 
 using tarnvale::test::PageFixture;
@@ -328,4 +333,91 @@ TEST_F(CoveragePageTest, DoubleClickCopiesThePicture) {
             picture(f));
   ASSERT_FALSE(dialogs_.informations.empty());
   EXPECT_EQ(dialogs_.informations.back(), "Image copied to clipboard");
+}
+
+// The page's finished picture is the command line's, pixel for pixel, for the
+// same transmitter, inputs, N0 and delta-N (the pair the last profile run
+// left), in each style.
+TEST_F(CoveragePageTest, PictureEqualsTheCommandLines) {
+  // The climate maps in the working directory: the profile run then leaves
+  // the mid-path pair, which differs from the command line's own choice.
+  const auto climate = tarnvale::test::SharedData() / "climate";
+  if (std::filesystem::exists(climate / "n0.txt"))
+    for (const char* name : {"n0.txt", "dn.txt"}) std::filesystem::copy_file(climate / name, dir_ / name);
+  auto form = startOnTiles();
+  SKIP_WITHOUT_TILES(form);
+  TMainForm& f = *form;
+  if (std::filesystem::exists(climate / "n0.txt")) {
+    EXPECT_NE(f.session().driver.fallbackN0, 320.0);
+  }
+  struct Case {
+    const char* radio;
+    const char* style;
+    int resolution;
+    bool contrast;
+  };
+  for (const Case c : {Case{"CoverageTerrain", "terrain", 4, false}, Case{"Monochrome", "mono", 8, true},
+                       Case{"Colourfull", "colour", 8, false}}) {
+    SCOPED_TRACE(c.style);
+    QTest::mouseClick(find<QRadioButton>(f, c.radio), Qt::LeftButton);
+    find<QCheckBox>(f, "MAX_CONTRAST")->setChecked(c.contrast);
+    setField(f, "CoverageResolution", c.resolution);
+    plot(f);
+
+    const auto field = [&f](const char* name) { return find<QLineEdit>(f, name)->text().toStdString(); };
+    const auto exact = [](double v) { return QString::number(v, 'g', 17).toStdString(); };
+    const std::string out = (dir_ / (std::string(c.style) + ".png")).string();
+    std::vector<std::string> args = {"coverage", "--tx", field("StartLoc"), "--format", "loc",
+                                     "--terrain", (dir_ / "tiles").string(),
+                                     "--freq", field("FREQ"), "--percent", field("Percent"),
+                                     "--tx-height", field("TX_H"), "--rx-height", field("RX_H"),
+                                     "--temperature", field("TEMPERATURE"), "--pressure", field("PRESSURE"),
+                                     "--humidity", field("RH"),
+                                     "--n0", exact(f.session().driver.fallbackN0),
+                                     "--delta-n", exact(f.session().driver.fallbackDeltaN),
+                                     "--resolution", std::to_string(c.resolution), "--style", c.style,
+                                     "--out", out};
+    if (c.contrast) args.push_back("--contrast");
+    const tarnvale::test::CliResult cli = tarnvale::test::RunCli(args);
+    ASSERT_EQ(cli.status, 0) << cli.err;
+    const QImage fromCli = QImage(QString::fromStdString(out)).convertToFormat(QImage::Format_RGB888);
+    ASSERT_EQ(fromCli.size(), QSize(500, 500));
+    EXPECT_TRUE(fromCli == picture(f));
+  }
+}
+
+// The right-click menu's exports write the picture, the losses and the overlay.
+TEST_F(CoveragePageTest, SavesPngGeoTiffAndKml) {
+  auto form = startOnTiles();
+  SKIP_WITHOUT_TILES(form);
+  TMainForm& f = *form;
+  TCoveragePage& p = page(f);
+  dialogs_.saveAnswer = QString::fromStdString((dir_ / "before.png").string());
+  p.SavePng();
+  EXPECT_TRUE(dialogs_.proposedNames.empty()) << "nothing to save before a plot";
+
+  setField(f, "CoverageResolution", 16);
+  plot(f);
+  dialogs_.saveAnswer = QString::fromStdString((dir_ / "map.png").string());
+  p.SavePng();
+  EXPECT_EQ(QImage(dialogs_.saveAnswer).convertToFormat(QImage::Format_RGB888), picture(f));
+
+  dialogs_.saveAnswer = QString::fromStdString((dir_ / "loss.tif").string());
+  p.SaveGeoTiff();
+  std::ifstream tiff(dir_ / "loss.tif", std::ios::binary);
+  char magic[4] = {};
+  tiff.read(magic, 4);
+  EXPECT_TRUE((magic[0] == 'I' && magic[1] == 'I') || (magic[0] == 'M' && magic[1] == 'M'));
+
+  dialogs_.saveAnswer = QString::fromStdString((dir_ / "overlay.kml").string());
+  p.SaveKml();
+  std::ifstream kml(dir_ / "overlay.kml");
+  const std::string text((std::istreambuf_iterator<char>(kml)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("<GroundOverlay>"), std::string::npos);
+  EXPECT_NE(text.find("<href>overlay.png</href>"), std::string::npos);
+  EXPECT_EQ(QImage(QString::fromStdString((dir_ / "overlay.png").string())).convertToFormat(QImage::Format_RGB888),
+            picture(f));
+  EXPECT_EQ(dialogs_.proposedNames,
+            (std::vector<QString>{"coverage.png", "coverage.tif", "coverage.kml"}));
+  EXPECT_TRUE(dialogs_.errors.empty());
 }
