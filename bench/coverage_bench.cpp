@@ -4,7 +4,9 @@
 // path-loss map over the same area, timed in the same run, as the peer a
 // user would pick instead.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "bench/BenchData.h"
 #include "maps/Coverage.h"
@@ -26,6 +29,13 @@ using namespace tarnvale::bench;
 
 const CLocator kTx(51.42, -1.55);
 constexpr double kRangeKm = 10.0;
+
+// Processor time (s) of this process's threads, or of its finished children.
+double cpuSeconds(int who) {
+  rusage usage{};
+  ::getrusage(who, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + 1e-6 * (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+}
 
 CoverageJob mapJob(int resolution, int threads) {
   CoverageJob job;
@@ -112,12 +122,18 @@ void BM_CoverageMap(benchmark::State& state) {
   const CoverageJob job = mapJob(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   CZONES zones(zonesFile().dir());
   long long points = 0;
+  const double cpuStart = cpuSeconds(RUSAGE_SELF);
   for (auto _ : state) {
     const CoverageValues values = RunCoverage(job, zones);
     points += values.pointsDone;
   }
+  const double cpu = cpuSeconds(RUSAGE_SELF) - cpuStart;
   state.SetItemsProcessed(points);
   state.counters["points_per_second"] = benchmark::Counter(static_cast<double>(points), benchmark::Counter::kIsRate);
+  // The wall time depends on what else the machine runs; the processor time
+  // of the workers does much less.
+  state.counters["cpu_us_per_point"] = 1e6 * cpu / static_cast<double>(points);
+  state.counters["points_per_cpu_second"] = static_cast<double>(points) / cpu;
 }
 BENCHMARK(BM_CoverageMap)
     ->ArgNames({"resolution", "threads"})
@@ -127,6 +143,31 @@ BENCHMARK(BM_CoverageMap)
     ->Args({1, 2})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+
+// How long a map takes to end after a stop request, 30 ms into a resolution-1
+// map on two threads.
+void BM_CoverageCancel(benchmark::State& state) {
+  if (!ready(state)) return;
+  const CoverageJob job = mapJob(1, 2);
+  CZONES zones(zonesFile().dir());
+  double worstMs = 0.0;
+  for (auto _ : state) {
+    std::stop_source stop;
+    std::chrono::steady_clock::time_point requested;
+    std::jthread canceller([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+      requested = std::chrono::steady_clock::now();
+      stop.request_stop();
+    });
+    const CoverageValues values = RunCoverage(job, zones, stop.get_token());
+    const auto ended = std::chrono::steady_clock::now();
+    canceller.join();
+    worstMs = std::max(worstMs, std::chrono::duration<double, std::milli>(ended - requested).count());
+    benchmark::DoNotOptimize(values.pointsDone);
+  }
+  state.counters["worst_stop_ms"] = worstMs;
+}
+BENCHMARK(BM_CoverageCancel)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // SPLAT! 1.4.2 (Debian) computing its ITM path-loss map (-L with -olditm) over
 // a 10 km radius around the same transmitter on the same tile, converted once
@@ -157,8 +198,12 @@ void BM_SplatPathLossMap(benchmark::State& state) {
   }
   // SPLAT! takes west longitude positive.
   std::ofstream(dir / "tx.qth") << "tx\n" << kTx.latitude() << "\n" << -kTx.longitude() << "\n10 meters\n";
+  // SPLAT!'s own default parameters, as it writes them when none are given,
+  // at the frequency of our maps (10 368 MHz).
+  std::ofstream(dir / "splat.lrp") << "15.000\n0.005\n301.000\n10368.000\n5\n0\n0.50\n0.50\n0.00\n";
   const std::string command =
       cd + "splat -t tx.qth -L 10 -R 10 -olditm -d . -metric -ngs -N -o map.ppm >/dev/null 2>&1";
+  const double cpuStart = cpuSeconds(RUSAGE_CHILDREN);
   for (auto _ : state) {
     if (std::system(command.c_str()) != 0) {
       state.SkipWithError("splat failed");
@@ -170,8 +215,11 @@ void BM_SplatPathLossMap(benchmark::State& state) {
   const double cellNorthKm = 6371.0 * kPi / 180.0 / 1200.0;
   const double cellEastKm = cellNorthKm * std::cos(kTx.latitude() * kPi / 180.0);
   const double points = kPi * kRangeKm * kRangeKm / (cellNorthKm * cellEastKm);
+  const double cpu = cpuSeconds(RUSAGE_CHILDREN) - cpuStart;
   state.counters["points_per_second"] =
       benchmark::Counter(points * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["cpu_us_per_point"] = 1e6 * cpu / (points * static_cast<double>(state.iterations()));
+  state.counters["points_per_cpu_second"] = points * static_cast<double>(state.iterations()) / cpu;
   state.SetLabel("SPLAT! 1.4.2, " + std::to_string(static_cast<long>(points)) + " points");
   fs::remove_all(dir);
 }

@@ -8,6 +8,7 @@
 #include "cli/Commands.h"
 #include "cli/LocationArgs.h"
 #include "cli/MapCommands.h"
+#include "cli/MosaicCommand.h"
 
 namespace tarnvale::cli {
 namespace {
@@ -182,6 +183,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
   MapCommandOptions maps;
   AddMapCommands(app, maps, action, io);
+  MosaicOptions mosaic;
+  AddMosaicCommand(app, mosaic, action, io);
 
   std::vector<const char*> argv;
   argv.reserve(args.size() + 1);

@@ -136,6 +136,10 @@ int RunCoverageCommand(const CoverageOptions& o, Io& io) {
   callbacks.progress = [&](long long done, long long total) { bar.update(done, total); };
   const CoverageValues values = RunCoverage(job, zones, {}, callbacks);
   bar.finish();
+  if (values.n == 0) {
+    io.err << "tarnvale-cli: Memory allocation failure\n";
+    return kExitInvalid;
+  }
 
   long long failed = 0;
   for (PointState s : values.state) failed += s == PointState::Failed;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <system_error>
 #include <thread>
 
 #include "terrain/CoverageSampler.h"
@@ -149,9 +150,13 @@ CoverageValues RunCoverage(const CoverageJob& job, const CZONES& zones, std::sto
   const int n = grid.n;
   values.n = n;
   const std::size_t total = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
-  values.loss.assign(total, std::numeric_limits<double>::quiet_NaN());
-  values.state.assign(total, PointState::NotComputed);
-  values.columnDone.assign(static_cast<std::size_t>(n), 0);
+  try {
+    values.loss.assign(total, std::numeric_limits<double>::quiet_NaN());
+    values.state.assign(total, PointState::NotComputed);
+    values.columnDone.assign(static_cast<std::size_t>(n), 0);
+  } catch (const std::bad_alloc&) {
+    return CoverageValues{};  // n = 0: no memory for the map
+  }
 
   // The zone map is opened here, once, so that the workers only read it; one
   // that cannot be opened is taken as absent for the whole map.
@@ -178,9 +183,22 @@ CoverageValues RunCoverage(const CoverageJob& job, const CZONES& zones, std::sto
   {
     std::vector<std::jthread> workers;
     workers.reserve(static_cast<std::size_t>(threads));
-    for (int t = 0; t < threads; ++t)
-      workers.emplace_back(
-          [&, stop] { runWorker(job, zones, stop, values, queue); });
+    for (int t = 0; t < threads; ++t) {
+      try {
+        workers.emplace_back([&, stop] { runWorker(job, zones, stop, values, queue); });
+      } catch (const std::system_error&) {
+        // Fewer workers than asked for: the ones running share the columns.
+        queue.running.fetch_sub(threads - t);
+        break;
+      }
+    }
+    values.threads = static_cast<int>(workers.size());
+    if (workers.empty()) {
+      // Not even one thread could start: the calling thread does the work.
+      queue.running = 1;
+      runWorker(job, zones, stop, values, queue);
+      values.threads = 1;
+    }
     constexpr auto kReportEvery = std::chrono::milliseconds(40);
     auto nextReport = std::chrono::steady_clock::now() + kReportEvery;
     for (;;) {

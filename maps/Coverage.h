@@ -150,7 +150,8 @@ struct CoverageCallbacks {
 /// only on its point, so the result is the same for any number of threads.
 /// A stop request ends every worker after its current point (well within
 /// 100 ms); the columns finished stay, and cancelled is set.
-/// Blocks until the workers have ended.
+/// Blocks until the workers have ended. Returns values with n = 0 for a grid
+/// that is not valid or when there is no memory for the map.
 CoverageValues RunCoverage(const CoverageJob& job, const CZONES& zones, std::stop_token stop = {},
                            const CoverageCallbacks& callbacks = {});
 

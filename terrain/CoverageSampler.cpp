@@ -63,6 +63,9 @@ const ChebyshevTable& chebyshev() {
 inline double truncated(double x) { return static_cast<double>(static_cast<std::int32_t>(x)); }
 inline bool small(double x) { return std::fabs(x) < 1e9; }
 
+// Zone map cells per degree (one arc-minute).
+constexpr double kCellsPerDegree = 60.0;
+
 // CSRTMTILE::cellCorner, inline.
 inline int cellCornerOf(double degrees) {
   return degrees >= 0.0 ? static_cast<int>(degrees) : static_cast<int>(degrees - 1.0);
@@ -82,11 +85,26 @@ inline bool nearNodeLine(double degrees) {
 CoverageSampler::CoverageSampler(const CSRTM& terrain, const CZONES& zones)
     : terrain_(terrain), zones_(zones), zonesOpen_(zones.isOpen()) {}
 
-std::uint8_t CoverageSampler::zone(double latitude, double longitude) const {
-  return zonesOpen_ ? zones_.zoneAt(latitude, longitude) : zones::kNoData;
+std::uint8_t CoverageSampler::zone(double latitude, double longitude, bool clearOfLines) {
+  if (!zonesOpen_) return zones::kNoData;
+  // Samples 25 to 125 m apart mostly share one arc-minute cell with the one
+  // before. Clear of the cell edges, the cell found by multiplying is the one
+  // the zone map's own division finds, so it can key the last answer.
+  if (clearOfLines && latitude > -zones::kMaxLatitude && latitude < zones::kMaxLatitude &&
+      longitude > -zones::kMaxLongitude && longitude < zones::kMaxLongitude) {
+    const int row = static_cast<int>((zones::kMaxLatitude - latitude) * kCellsPerDegree);
+    const int column = static_cast<int>((longitude + zones::kMaxLongitude) * kCellsPerDegree);
+    const long long key = static_cast<long long>(row) * zones::kColumns + column;
+    if (key != zoneKey_) {
+      zoneKey_ = key;
+      zoneCode_ = zones_.zoneAt(latitude, longitude);
+    }
+    return zoneCode_;
+  }
+  return zones_.zoneAt(latitude, longitude);
 }
 
-int CoverageSampler::height(double latitude, double longitude) {
+int CoverageSampler::height(double latitude, double longitude, bool clearOfLines) {
   // The plain lookup of CSRTM, without its slot scan while the point stays in
   // the tile of the previous sample. The store's own lookup serves every
   // other point (it loads the tile and keeps the usage scores).
@@ -104,9 +122,16 @@ int CoverageSampler::height(double latitude, double longitude) {
     cellWest_ = west;
     return h;
   }
-  // Inside the tile both quotients lie between 0 and about 1201.
-  const double i = truncated(std::fabs(tile_->south() - latitude) / srtm::kSpacingDeg);
-  const double j = truncated(std::fabs(tile_->west() - longitude) / srtm::kSpacingDeg);
+  // Inside the tile both quotients lie between 0 and about 1201. Clear of the
+  // node lines a product gives the same whole part as the store's quotient.
+  double i = 0.0, j = 0.0;
+  if (clearOfLines) {
+    i = truncated((latitude - tile_->south()) * srtm::kSamplesPerDegree);
+    j = truncated((longitude - tile_->west()) * srtm::kSamplesPerDegree);
+  } else {
+    i = truncated(std::fabs(tile_->south() - latitude) / srtm::kSpacingDeg);
+    j = truncated(std::fabs(tile_->west() - longitude) / srtm::kSpacingDeg);
+  }
   const double row = srtm::kLastIndex - i;
   if (row < 0 || row > srtm::kLastIndex || j < 0 || j > srtm::kLastIndex) return srtm::kSeaValue;
   return tile_->sampleAt(static_cast<int>(row), static_cast<int>(j));
@@ -190,9 +215,10 @@ bool CoverageSampler::sample(TerrainProfile& profile, double txLatitude, double 
     }
     // Near a line of tile nodes (which holds every zone cell edge too) the
     // fitted point could fall on the other side of it than the exact one.
-    if (!fit || nearNodeLine(latitude) || nearNodeLine(longitude)) path_.pointAt(d, latitude, longitude);
-    zoneCodes[i] = zone(latitude, longitude);
-    const int h = height(latitude, longitude);
+    const bool clear = fit && !nearNodeLine(latitude) && !nearNodeLine(longitude);
+    if (!clear) path_.pointAt(d, latitude, longitude);
+    zoneCodes[i] = zone(latitude, longitude, clear);
+    const int h = height(latitude, longitude, clear);
     heights[i] = (h == sea || h == missing) ? 0.0 : h;
     curvature[i] = 0.0;
     if (heights[i] > maxHeight) maxHeight = heights[i];

@@ -53,8 +53,10 @@ class CoverageSampler {
   long long exactPaths() const { return exact_; }
 
  private:
-  int height(double latitude, double longitude);
-  std::uint8_t zone(double latitude, double longitude) const;
+  /// @param clearOfLines the point lies at least kNodeLineMargin from every
+  ///        line of tile nodes, so products may stand for the quotients
+  int height(double latitude, double longitude, bool clearOfLines);
+  std::uint8_t zone(double latitude, double longitude, bool clearOfLines);
 
   const CSRTM& terrain_;
   const CZONES& zones_;
@@ -63,6 +65,9 @@ class CoverageSampler {
   // The tile of the previous sample: its cell and the slot holding it.
   int cellSouth_ = 0, cellWest_ = 0;
   const CSRTMTILE* tile_ = nullptr;
+  // The zone cell of the last lookup clear of the cell edges, and its code.
+  long long zoneKey_ = -1;
+  std::uint8_t zoneCode_ = zones::kNoData;
   long long fitted_ = 0, exact_ = 0;
 };
 

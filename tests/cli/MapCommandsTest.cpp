@@ -159,6 +159,31 @@ TEST_F(MapCommands, GeoTiffHoldsTheLossesOnTheSamplePoints) {
   }
 }
 
+TEST_F(MapCommands, GeoTiffMarksSamplesNeverComputedAsNoData) {
+  // A map cut short: only column 0 was computed.
+  const CoverageGrid grid = CoverageGridFor(CLocator(51.42, -1.55), 10.0, 100, 400, 400);
+  ASSERT_EQ(grid.n, 4);
+  CoverageValues values;
+  values.n = 4;
+  values.loss.assign(16, std::nan(""));
+  values.state.assign(16, PointState::NotComputed);
+  for (int k = 0; k < 4; ++k) {
+    values.loss[values.index(0, k)] = 120.0 + k;
+    values.state[values.index(0, k)] = PointState::Ok;
+  }
+  values.state[values.index(1, 0)] = PointState::Failed;
+  const std::string tif = file("partial.tif");
+  std::string error;
+  ASSERT_TRUE(cli::WriteCoverageGeoTiff(tif, grid, values, error)) << error;
+  Dataset ds = Open(tif);
+  ASSERT_TRUE(ds);
+  std::vector<float> v(16);
+  ASSERT_EQ(ds->GetRasterBand(1)->RasterIO(GF_Read, 0, 0, 4, 4, v.data(), 4, 4, GDT_Float32, 0, 0), CE_None);
+  const float none = static_cast<float>(cli::kGeoTiffNoData);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(v[y * 4 + x], x == 0 ? 120.0f + y : none) << x << ", " << y;
+}
+
 TEST_F(MapCommands, PictureScaleAndOverlays) {
   // Resolution 3 on 200 pixels: n = 66, the last two pixel rows and columns unfilled.
   const std::string png = file("map.png"), scale = file("scale.png"), kml = file("map.kml");
