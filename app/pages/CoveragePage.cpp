@@ -278,6 +278,12 @@ void TCoveragePage::PlotCoverageClick() {
   if (plotting()) return;
   Session& s = *host_.session;
   s.abortRequested = false;
+  // Fields that hold no number, or one outside their limits, stop the plot
+  // before it starts; the user is told which.
+  for (TNumEdit* field : {range_, resolution_, maxLoss_, minLoss_, maxHeight_, minHeight_})
+    if (!field->DoExit()) return;
+  const std::optional<InputValues> inputs = host_.inputs();
+  if (!inputs) return;
   const CoverageSettings settings = readSettings();
   const CoverageGrid grid =
       CoverageGridFor(s.tx, settings.rangeKm, settings.resolution, settings.width, settings.height);
@@ -290,7 +296,7 @@ void TCoveragePage::PlotCoverageClick() {
   CoverageJob job;
   job.tx = s.tx;
   job.grid = grid;
-  job.inputs = CoverageInputsFrom(host_.inputs(), s.driver);
+  job.inputs = CoverageInputsFrom(*inputs, s.driver);
   job.terrainDirectory = host_.terrainDirectory();
   const bool interpolate = s.interpolateHeights;
 

@@ -4,6 +4,7 @@
 // bar. The main window fills it in; tests drive the pages through the window.
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "session/Session.h"
@@ -12,9 +13,9 @@ namespace tarnvale::ui {
 
 struct PageHost {
   Session* session = nullptr;
-  /// The Input Data page's current values (a field that is not a number is
-  /// reported to the user and reads as 0).
-  std::function<InputValues()> inputs;
+  /// The Input Data page's current values; none when a field the run needs
+  /// holds no valid number (the user has then been told which).
+  std::function<std::optional<InputValues>()> inputs;
   /// The text of a field of the main window by its name ("FREQ", "TX_H" ...).
   std::function<QString(const QString& name)> fieldText;
   /// Directory of the .hgt tiles, with its trailing separator.

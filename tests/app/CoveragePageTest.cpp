@@ -320,8 +320,9 @@ TEST_F(CoveragePageTest, EventLoopKeepsTurningDuringAPlot) {
     ++ticks;
   });
   auto* dispatcher = QAbstractEventDispatcher::instance();
-  QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [&] { awake = clock.elapsed(); });
-  QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock,
+  // The timer is the connections' context: they end with this test.
+  QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, &timer, [&] { awake = clock.elapsed(); });
+  QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &timer,
                    [&] { longestBusy = std::max(longestBusy, clock.elapsed() - awake); });
 
   QSignalSpy done(&page(f), &TCoveragePage::plotFinished);
