@@ -121,6 +121,26 @@ TEST_F(CoveragePageTest, ControlsStartWithTheirLabelsLimitsAndHints) {
   EXPECT_TRUE(std::any_of(groups.begin(), groups.end(), [](QGroupBox* g) { return g->title() == "System Data"; }));
 }
 
+// A field outside its limits, or one of the Input Data page's that holds no
+// number, stops Plot Coverage before it starts, with the field's message.
+TEST_F(CoveragePageTest, RefusedFieldsStopThePlotBeforeItStarts) {
+  auto form = start(dir_ / "terrain");
+  TMainForm& f = *form;
+  showPage(f, "Coverage");
+  find<TNumEdit>(f, "CoverageResolution")->setText("17");
+  click(f, "PlotCoverage");
+  EXPECT_FALSE(page(f).plotting());
+  ASSERT_EQ(dialogs_.errors.size(), 1u);
+  EXPECT_EQ(dialogs_.errors[0], "Value must be between 1 and 16");
+
+  find<TNumEdit>(f, "CoverageResolution")->setText("4");
+  find<TNumEdit>(f, "FREQ")->setText("abc");
+  click(f, "PlotCoverage");
+  EXPECT_FALSE(page(f).plotting());
+  ASSERT_EQ(dialogs_.errors.size(), 2u);
+  EXPECT_EQ(dialogs_.errors[1], "'abc' is not a valid numeric input.");
+}
+
 TEST_F(CoveragePageTest, ShowingThePageFillsSystemDataAndABlackMap) {
   auto form = start(dir_ / "terrain");
   TMainForm& f = *form;
