@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
@@ -27,6 +28,8 @@
 
 #include "app/About.h"
 #include "app/Profile.h"
+#include "app/pages/CoveragePage.h"
+#include "app/pages/TerrainMapPage.h"
 #include "app/Widgets.h"
 #include "app/pages/MechanismsPage.h"
 #include "app/pages/SiteDatabasePage.h"
@@ -45,6 +48,7 @@ namespace {
 
 constexpr const char* kSettingsFile = "profile.ini";
 constexpr const char* kProfileFile = "profile.dat";
+constexpr int kStatusMs = 6000;  // how long a status-bar message stays
 const QColor kForcedColour(255, 0, 0);
 // The window's first size, made smaller where the screen is (a 1366 x 768
 // laptop screen holds it with its title bar and task bar).
@@ -147,10 +151,11 @@ TMainForm::TMainForm(QWidget* parent)
     return TMechanismsPage::Inputs{freq_->GetValue(), txH_->GetValue(), rxH_->GetValue()};
   });
   pages_->addTab(mechanisms, QStringLiteral("Mechanisms"));
-  pages_->addTab(placeholderPage(QStringLiteral("map"), QStringLiteral("Terrain Map")), QStringLiteral("Terrain Map"));
+  terrainMapPage_ = new TTerrainMapPage(pageHost());
+  pages_->addTab(terrainMapPage_, QStringLiteral("Terrain Map"));
   pages_->addTab(new TZoneMapPage(*session_), QStringLiteral("Zone Map"));
-  pages_->addTab(placeholderPage(QStringLiteral("Coverage"), QStringLiteral("Area Coverage")),
-                 QStringLiteral("Area Coverage"));
+  coveragePage_ = new TCoveragePage(pageHost());
+  pages_->addTab(coveragePage_, QStringLiteral("Area Coverage"));
   auto* sites = new TSiteDatabasePage({[this] { return static_cast<const CSRTM*>(session_->terrain()); },
                                        [this] { return selectedFormat(); }, [this] { return programDirectory_; }});
   connect(sites, &TSiteDatabasePage::copyToTransmitter, this, [this](const QString& text) {
@@ -168,6 +173,21 @@ TMainForm::TMainForm(QWidget* parent)
     if (pages_->widget(index)->objectName() == QLatin1String("TabSheet1")) TabSheet1Show();
   });
 
+  // Leaving the map pages asks a plot to stop; showing them redraws.
+  connect(pages_, &QTabWidget::currentChanged, this, [this, previous = pages_->currentWidget()](int index) mutable {
+    QWidget* now = pages_->widget(index);
+    if (previous == coveragePage_) coveragePage_->CoverageExit();
+    if (previous == terrainMapPage_) terrainMapPage_->mapExit();
+    previous = now;
+    if (now == terrainMapPage_) terrainMapPage_->mapShow();
+    if (now == coveragePage_) coveragePage_->CoverageShow();
+  });
+  // The focus moving to a control of this window outside the page control.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    if (old && now && now->window() == this && pages_->isAncestorOf(old) && !pages_->isAncestorOf(now))
+      PageControl1Exit();
+  });
+
   about_ = new TAbout(this);
   about_->hide();
   QSize size(kWindowWidth, kWindowHeight);
@@ -176,16 +196,37 @@ TMainForm::TMainForm(QWidget* parent)
   restoreWindowGeometry();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  if (coveragePage_) coveragePage_->stopAndWait();
+}
 
-QWidget* TMainForm::placeholderPage(const QString& objectName, const QString& title) {
-  auto* page = new QWidget;
-  page->setObjectName(objectName);
-  auto* layout = new QVBoxLayout(page);
-  auto* text = new QLabel(QStringLiteral("The %1 page is not available in this version.").arg(title));
-  text->setAlignment(Qt::AlignCenter);
-  layout->addWidget(text);
-  return page;
+PageHost TMainForm::pageHost() {
+  PageHost host;
+  host.session = session_.get();
+  host.inputs = [this]() -> std::optional<InputValues> {
+    if (!checkFields()) return std::nullopt;
+    return readFields();
+  };
+  host.fieldText = [this](const QString& name) {
+    const auto* field = findChild<QLineEdit*>(name);
+    return field ? field->text() : QString();
+  };
+  host.terrainDirectory = [this] { return ss(terrainDirectory_); };
+  host.calculate = [this] { Calculate(); };
+  host.status = [this](const QString& text) { statusBar()->showMessage(text, kStatusMs); };
+  return host;
+}
+
+bool TMainForm::plotRunning() const { return coveragePage_ && coveragePage_->plotting(); }
+
+bool TMainForm::refuseWhilePlotting() {
+  if (!plotRunning()) return false;
+  statusBar()->showMessage(QStringLiteral("Plot Coverage is running: press Abort or let it finish first"), kStatusMs);
+  return true;
+}
+
+void TMainForm::PageControl1Exit() {
+  if (coveragePage_) coveragePage_->AbortClick();
 }
 
 void TMainForm::buildInputPage(QWidget* page) {
@@ -552,6 +593,7 @@ void TMainForm::changeEvent(QEvent* event) {
 }
 
 void TMainForm::FormClose() {
+  if (coveragePage_) coveragePage_->stopAndWait();
   session_->Close();
   if (about_) about_->hide();
   if (help_) help_->close();
@@ -632,6 +674,7 @@ void TMainForm::CalculateBtnClick() { Calculate(); }
 void TMainForm::Calculate() { calculate(std::nullopt); }
 
 void TMainForm::calculate(std::optional<double> exactRange) {
+  if (refuseWhilePlotting()) return;
   if (!session_->terrain()) {
     // Start-up did not get as far as the terrain store: nothing to look heights up in.
     startHeight_->setText(QStringLiteral("Initialisation Failure"));

@@ -28,6 +28,9 @@ class TPanel;
 class TProfileChart;
 class TProfileList;
 class TAbout;
+class TTerrainMapPage;
+class TCoveragePage;
+struct PageHost;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -42,6 +45,11 @@ class TMainForm : public QMainWindow {
   /// The directory of profile.ini (the working directory at start-up).
   const QString& programDirectory() const { return programDirectory_; }
   const QString& terrainDirectory() const { return terrainDirectory_; }
+  /// True while Plot Coverage runs. Calculate and the other pages' actions
+  /// are then refused with a status-bar message (refuseWhilePlotting).
+  bool plotRunning() const;
+  /// Shows the status-bar message and returns true while a plot runs.
+  bool refuseWhilePlotting();
 
  public slots:
   void FormActivate();
@@ -66,6 +74,7 @@ class TMainForm : public QMainWindow {
   void Chart1DblClick();
   void TabSheet1Show();
   void FormClose();
+  void PageControl1Exit();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -77,7 +86,6 @@ class TMainForm : public QMainWindow {
   void buildInputPage(QWidget* page);
   void buildRefractivityPage(QWidget* page);
   void buildTabulatedPage(QWidget* page);
-  QWidget* placeholderPage(const QString& objectName, const QString& title);
   void SetEndPointMode(std::uint8_t mode);
   void FormatLocationsForDisplay();
   int selectedFormat() const;
@@ -90,6 +98,7 @@ class TMainForm : public QMainWindow {
   /// when a unit switch re-expressed it.
   void calculate(std::optional<double> exactRange);
   void showOutcome(const CalculateOutcome& outcome);
+  PageHost pageHost();
   /// Colours of the panels and of the K factor and receiver fields, taken
   /// from the current palette so that they read in any theme.
   void applyColours();
@@ -106,6 +115,8 @@ class TMainForm : public QMainWindow {
   QTabWidget* pages_ = nullptr;
   TAbout* about_ = nullptr;
   QTextBrowser* help_ = nullptr;
+  TTerrainMapPage* terrainMapPage_ = nullptr;
+  TCoveragePage* coveragePage_ = nullptr;
 
   // Input Data page.
   TPanel* panel1_ = nullptr;

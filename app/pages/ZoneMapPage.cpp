@@ -9,6 +9,8 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "app/pages/TImage.h"
+
 #include "maps/ZoneMapRenderer.h"
 #include "session/Session.h"
 #include "widgets/Dialogs.h"
@@ -33,11 +35,6 @@ QWidget* swatch(const QString& objectName, Colour colour) {
 }
 
 }  // namespace
-
-QImage ToQImage(const RgbImage& image) {
-  const std::vector<std::uint8_t> rgb = image.toRgb888();
-  return QImage(rgb.data(), image.width(), image.height(), 3 * image.width(), QImage::Format_RGB888).copy();
-}
 
 TZoneMapPage::TZoneMapPage(Session& session, QWidget* parent) : QWidget(parent), session_(session) {
   setObjectName(QStringLiteral("ZoneMapPage"));

@@ -34,7 +34,4 @@ class TZoneMapPage : public QWidget {
   RgbImage picture_;  ///< held until the page is shown again
 };
 
-/// An RgbImage as a QImage (a copy).
-QImage ToQImage(const RgbImage& image);
-
 }  // namespace tarnvale::ui
