@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
@@ -542,6 +543,13 @@ void TMainForm::Calculate() {
   }
   const InputValues f = readFields(session_->endPointMode == kByRangeBearing);
   showOutcome(session_->Calculate(f));
+  // Ground without a tile reads as 0 m; name each such tile once.
+  const CSRTM& terrain = *session_->terrain();
+  if (terrain.missingTiles().size() > missingTilesShown_) {
+    statusBar()->showMessage(
+        qs(MissingTilesText(terrain.missingTiles(), missingTilesShown_, terrain.terrainDirectory())));
+    missingTilesShown_ = terrain.missingTiles().size();
+  }
 }
 
 void TMainForm::showOutcome(const CalculateOutcome& o) {
