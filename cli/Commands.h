@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "geo/Locator.h"
 #include "session/InputLimits.h"
@@ -126,6 +127,15 @@ struct ProfileOptions {
   double k = 0.0;  ///< effective Earth-radius factor; 0 = the one the model would use
 };
 int RunProfile(const ProfileOptions& options, Io& io);
+
+/// Elevation rasters made into the program's tiles.
+struct ImportDemOptions {
+  std::vector<std::string> inputs;  ///< raster files GDAL reads
+  std::string out;                  ///< directory the tiles go to
+  bool json = false;
+  bool progress = false;            ///< draw a progress bar on the error stream (a terminal)
+};
+int RunImportDem(const ImportDemOptions& options, Io& io);
 
 /// Limits of the command line's own numbers; the page's fields' limits come
 /// from session/InputLimits.h.
