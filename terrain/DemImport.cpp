@@ -385,10 +385,14 @@ ImportResult ImportDem(const std::vector<std::string>& inputs, const std::string
     const int lastWest = std::min(static_cast<int>(std::ceil(east)) - 1, kWestmostCell + kCellColumns - 1);
     for (int s = lastSouth; s >= firstSouth; --s)
       for (int w = firstWest; w <= lastWest; ++w) {
-        // Only cells some input reaches into, not just touches.
+        // Only cells whose inner nodes (a spacing in from the edges) some
+        // input may reach; the outline runs half a pixel beyond an input's
+        // last nodes, so this never leaves out a cell that gets a tile.
+        const double margin = kSpacingDeg * (1.0 - kOnNode);
         bool inside = false;
         for (const Input& in : opened)
-          inside = inside || (in.south < s + 1 && in.north > s && in.west < w + 1 && in.east > w);
+          inside = inside || (in.south < s + 1 - margin && in.north > s + margin && in.west < w + 1 - margin &&
+                              in.east > w + margin);
         if (inside) cells.push_back({s, w});
       }
   }

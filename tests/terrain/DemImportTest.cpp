@@ -103,6 +103,22 @@ TEST(ImportDem, GeoTiffOfAnSrtmTileComesBackByteIdentical) {
   EXPECT_TRUE(test::ReadBytes(out / "n50e008.hgt") == test::ReadBytes(data / "srtm" / "N50E008.hgt"));
 }
 
+TEST(ImportDem, NeighbouringTilesImportedTogetherKeepTheirSharedEdge) {
+  // SRTM's own neighbours repeat each other's edge column; imported together,
+  // both come back as they were and no third tile is made from the margins.
+  const auto data = test::SharedData();
+  if (data.empty()) GTEST_SKIP() << "no shared data: set TARNVALE_SHARED_DATA to the shared data directory";
+  TempDir out;
+  const auto r = test::RunCli({"import-dem", (data / "srtm" / "N50E008.hgt").string(),
+                               (data / "srtm" / "N50E009.hgt").string(), "--out", out.str()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "n50e008.hgt  50 voids\nn50e009.hgt  12 voids\n2 tiles written to " + out.str() +
+                       ", 62 voids in all\n");
+  EXPECT_EQ(FilesIn(out.path()).size(), 2u);
+  EXPECT_TRUE(test::ReadBytes(out.path() / "n50e008.hgt") == test::ReadBytes(data / "srtm" / "N50E008.hgt"));
+  EXPECT_TRUE(test::ReadBytes(out.path() / "n50e009.hgt") == test::ReadBytes(data / "srtm" / "N50E009.hgt"));
+}
+
 TEST(ImportDem, OneArcSecondTileGivesItsOwnNodesEveryThirdOne) {
   const auto data = test::SharedData();
   if (data.empty()) GTEST_SKIP() << "no shared data: set TARNVALE_SHARED_DATA to the shared data directory";
