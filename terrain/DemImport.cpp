@@ -17,6 +17,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <numbers>
 
 #include "terrain/SrtmConstants.h"
 #include "terrain/SrtmTile.h"
@@ -160,7 +161,7 @@ bool openInput(const std::string& path, Input& in, std::string& error) {
   auto* geo = static_cast<OGRSpatialReferenceH>(wgs84.get());
   TransformPtr toWgs84;
   const bool sameDegrees = OSRIsGeographic(src) && OSRIsSameGeogCS(src, geo) &&
-                           std::fabs(OSRGetAngularUnits(src, nullptr) - M_PI / 180.0) < 1e-12;
+                           std::fabs(OSRGetAngularUnits(src, nullptr) - std::numbers::pi / 180.0) < 1e-12;
   if (!sameDegrees) {
     in.fromWgs84.reset(OCTNewCoordinateTransformation(geo, src));
     toWgs84.reset(OCTNewCoordinateTransformation(src, geo));
@@ -204,10 +205,10 @@ bool openInput(const std::string& path, Input& in, std::string& error) {
     error = quoted + " does not reach latitude and longitude" + gdalDetail();
     return false;
   }
+  // Longitudes stay as the input has them (a global grid may run 0..360);
+  // the cells are found from them a turn either way.
   in.south = std::max(in.south, kMinLatitude);
   in.north = std::min(in.north, kMaxLatitude);
-  in.west = std::max(in.west, kMinLongitude);
-  in.east = std::min(in.east, kMaxLongitude);
   return true;
 }
 
@@ -243,9 +244,21 @@ bool sampleRow(Input& in, int south, int west, int row, TileBuffer& tile, std::v
     const std::size_t index = static_cast<std::size_t>(row) * kTileEdge + c;
     u[c] = v[c] = -1.0;
     if (tile.state[index] == kHasValue || !ok[c] || !std::isfinite(x[c]) || !std::isfinite(y[c])) continue;
-    double pu = in.toPixel[0] + x[c] * in.toPixel[1] + y[c] * in.toPixel[2] - 0.5;
-    double pv = in.toPixel[3] + x[c] * in.toPixel[4] + y[c] * in.toPixel[5] - 0.5;
-    if (!(pu >= -kOnNode && pu <= lastU + kOnNode && pv >= -kOnNode && pv <= lastV + kOnNode)) continue;
+    auto inside = [&](double pu, double pv) {
+      return pu >= -kOnNode && pu <= lastU + kOnNode && pv >= -kOnNode && pv <= lastV + kOnNode;
+    };
+    double pu = 0.0, pv = 0.0;
+    bool found = false;
+    // An input in latitude and longitude may number its longitudes 0..360
+    // (or beyond 180 W): the node is looked for a turn either way too.
+    for (const double turn : {0.0, kFullTurnDeg, -kFullTurnDeg}) {
+      if (turn != 0.0 && in.fromWgs84) break;
+      const double lon = x[c] + turn;
+      pu = in.toPixel[0] + lon * in.toPixel[1] + y[c] * in.toPixel[2] - 0.5;
+      pv = in.toPixel[3] + lon * in.toPixel[4] + y[c] * in.toPixel[5] - 0.5;
+      if ((found = inside(pu, pv))) break;
+    }
+    if (!found) continue;
     pu = std::clamp(pu, 0.0, lastU);
     pv = std::clamp(pv, 0.0, lastV);
     u[c] = pu;
@@ -372,27 +385,17 @@ ImportResult ImportDem(const std::vector<std::string>& inputs, const std::string
   };
   std::vector<Cell> cells;
   {
-    double south = kMaxLatitude, north = kMinLatitude, west = kMaxLongitude, east = kMinLongitude;
-    for (const Input& in : opened) {
-      south = std::min(south, in.south);
-      north = std::max(north, in.north);
-      west = std::min(west, in.west);
-      east = std::max(east, in.east);
-    }
-    const int firstSouth = std::max(static_cast<int>(std::floor(south)), kSouthmostCell);
-    const int lastSouth = std::min(static_cast<int>(std::ceil(north)) - 1, kSouthmostCell + kCellRows - 1);
-    const int firstWest = std::max(static_cast<int>(std::floor(west)), kWestmostCell);
-    const int lastWest = std::min(static_cast<int>(std::ceil(east)) - 1, kWestmostCell + kCellColumns - 1);
-    for (int s = lastSouth; s >= firstSouth; --s)
-      for (int w = firstWest; w <= lastWest; ++w) {
+    for (int s = kSouthmostCell + kCellRows - 1; s >= kSouthmostCell; --s)
+      for (int w = kWestmostCell; w < kWestmostCell + kCellColumns; ++w) {
         // Only cells whose inner nodes (a spacing in from the edges) some
         // input may reach; the outline runs half a pixel beyond an input's
         // last nodes, so this never leaves out a cell that gets a tile.
         const double margin = kSpacingDeg * (1.0 - kOnNode);
         bool inside = false;
         for (const Input& in : opened)
-          inside = inside || (in.south < s + 1 - margin && in.north > s + margin && in.west < w + 1 - margin &&
-                              in.east > w + margin);
+          for (const double turn : {0.0, kFullTurnDeg, -kFullTurnDeg})
+            inside = inside || (in.south < s + 1 - margin && in.north > s + margin &&
+                                in.west < w + turn + 1 - margin && in.east > w + turn + margin);
         if (inside) cells.push_back({s, w});
       }
   }

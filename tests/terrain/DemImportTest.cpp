@@ -294,3 +294,22 @@ TEST(ImportDem, ProjectedRasterIsTakenToLatitudeAndLongitude) {
   EXPECT_GT(checked, 50);
   EXPECT_EQ(wrong, 0);
 }
+
+TEST(ImportDem, LongitudesNumberedToThreeHundredAndSixtyAreWrapped) {
+  // Global grids often run 0..360 E: 350..351 E is the cell of 10 W.
+  TempDir work, out;
+  const double step = 1.0 / 1200;
+  const double transform[6] = {350.0 - step / 2, step, 0.0, 11.0 + step / 2, 0.0, -step};
+  std::vector<float> values(std::size_t(kEdge) * kEdge);
+  for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<float>(i % 1000);
+  const fs::path raster = work.path() / "east360.tif";
+  WriteRaster(raster, kEdge, kEdge, transform, Wkt(4326), values);
+  const ImportResult result = ImportDem({raster.string()}, out.str());
+  ASSERT_TRUE(result.ok) << result.error;
+  ASSERT_EQ(result.tiles.size(), 1u);
+  EXPECT_EQ(result.tiles[0].name, "n10w010.hgt");
+  const auto samples = ReadSamples(out.path() / "n10w010.hgt");
+  int differing = 0;
+  for (std::size_t i = 0; i < samples.size(); ++i) differing += samples[i] != static_cast<std::int16_t>(i % 1000);
+  EXPECT_EQ(differing, 0);
+}
