@@ -240,13 +240,13 @@ bool sampleRow(Input& in, int south, int west, int row, TileBuffer& tile, std::v
   std::vector<double> u(kTileEdge), v(kTileEdge);
   int minI = std::numeric_limits<int>::max(), maxI = -1, minJ = std::numeric_limits<int>::max(), maxJ = -1;
   const double lastU = in.width - 1, lastV = in.height - 1;
+  auto inside = [&](double pu, double pv) {
+    return pu >= -kOnNode && pu <= lastU + kOnNode && pv >= -kOnNode && pv <= lastV + kOnNode;
+  };
   for (int c = 0; c < kTileEdge; ++c) {
     const std::size_t index = static_cast<std::size_t>(row) * kTileEdge + c;
     u[c] = v[c] = -1.0;
     if (tile.state[index] == kHasValue || !ok[c] || !std::isfinite(x[c]) || !std::isfinite(y[c])) continue;
-    auto inside = [&](double pu, double pv) {
-      return pu >= -kOnNode && pu <= lastU + kOnNode && pv >= -kOnNode && pv <= lastV + kOnNode;
-    };
     double pu = 0.0, pv = 0.0;
     bool found = false;
     // An input in latitude and longitude may number its longitudes 0..360
