@@ -9,6 +9,7 @@
 
 #include "cli/Commands.h"
 #include "cli/LocationArgs.h"
+#include "cli/MosaicCommand.h"
 
 namespace tarnvale::cli {
 namespace {
@@ -180,6 +181,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       ->check(Within(kHumidityLimits));
   gasCmd->add_flag("--json", gas.json, "print one JSON object");
   gasCmd->callback([&] { action = [&] { return RunGas(gas, io); }; });
+
+  MosaicOptions mosaic;
+  AddMosaicCommand(app, mosaic, action, io);
 
   ImportDemOptions importDem;
   CLI::App* importCmd =
