@@ -19,6 +19,7 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
@@ -691,6 +692,13 @@ void TMainForm::calculate(std::optional<double> exactRange) {
     outcome = session_->Calculate(f);
   }
   showOutcome(outcome);
+  // Ground without a tile reads as 0 m; name each such tile once.
+  const CSRTM& terrain = *session_->terrain();
+  if (terrain.missingTiles().size() > missingTilesShown_) {
+    statusBar()->showMessage(
+        qs(MissingTilesText(terrain.missingTiles(), missingTilesShown_, terrain.terrainDirectory())));
+    missingTilesShown_ = terrain.missingTiles().size();
+  }
 }
 
 void TMainForm::showOutcome(const CalculateOutcome& o) {

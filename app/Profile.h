@@ -107,6 +107,7 @@ class TMainForm : public QMainWindow {
 
   std::unique_ptr<Session> session_;
   bool started_ = false;
+  std::size_t missingTilesShown_ = 0;  ///< tiles the status bar has already named
   QString programDirectory_;
   QString terrainDirectory_;
   QString saveFileName_;  ///< the save dialog's file name, kept for the run

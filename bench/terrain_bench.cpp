@@ -13,6 +13,7 @@
 #include <stdlib.h>
 
 #include "bench/BenchData.h"
+#include "tests/support/Archives.h"
 #include "climate/Zones.h"
 #include "geo/Path.h"
 #include "terrain/ProfileSampler.h"
@@ -103,5 +104,31 @@ void BM_Profile(benchmark::State& state) {
 // A coverage point of 249 samples (62.49 km at 0.25 km), and point-to-point
 // runs of 998 samples (49.949 km at 0.05 km), plain and interpolated.
 BENCHMARK(BM_Profile)->Args({62490, 1, 0})->Args({49949, 0, 0})->Args({49949, 0, 1})->Unit(benchmark::kMicrosecond);
+
+// One tile read from disk into a slot: plain (0), zipped as SRTM tiles are
+// distributed (1), gzipped (2). The first lookup of a cell pays this once.
+void BM_LoadTile(benchmark::State& state) {
+  if (!haveTiles()) {
+    state.SkipWithError("N51W002.hgt not found: set TARNVALE_SHARED_DATA");
+    return;
+  }
+  std::string pattern = (fs::temp_directory_path() / "tarnvale-bench-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) {
+    state.SkipWithError("no temporary directory");
+    return;
+  }
+  const fs::path dir = pattern;
+  const auto plain = tarnvale::test::ReadBytes(srtmDir() / "N51W002.hgt");
+  switch (state.range(0)) {
+    case 0: tarnvale::test::WriteBytes(dir / "N51W002.hgt", plain); break;
+    case 1: tarnvale::test::WriteBytes(dir / "N51W002.hgt.zip", tarnvale::test::Zip({{"N51W002.hgt", plain}})); break;
+    default: tarnvale::test::WriteBytes(dir / "N51W002.hgt.gz", tarnvale::test::Gzip(plain)); break;
+  }
+  tarnvale::CSRTMTILE slot;
+  for (auto _ : state) benchmark::DoNotOptimize(slot.load(dir.string(), 51, -2));
+  if (!slot.loaded()) state.SkipWithError("the tile did not load");
+  fs::remove_all(dir);
+}
+BENCHMARK(BM_LoadTile)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <functional>
+#include <iostream>
 #include <tuple>
+#include <unistd.h>
 
 #include "cli/Commands.h"
 #include "cli/LocationArgs.h"
@@ -204,6 +206,20 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   zoneMapCmd->add_option("--out", zoneMap.out, "PNG file to write")->required();
   zoneMapCmd->add_flag("--json", zoneMap.json, "print one JSON object");
   zoneMapCmd->callback([&] { action = [&] { return RunZoneMap(zoneMap, io); }; });
+
+  ImportDemOptions importDem;
+  CLI::App* importCmd =
+      app.add_subcommand("import-dem", "make 3-arc-second .hgt tiles from elevation rasters GDAL reads");
+  importCmd->add_option("INPUT", importDem.inputs, "raster files (GeoTIFF, SRTM .hgt, GLO-30, netCDF...)")
+      ->required()
+      ->expected(1, -1);
+  importCmd->add_option("--out", importDem.out, "directory the tiles are written to (made when missing)")->required();
+  importCmd->add_flag("--json", importDem.json, "print one JSON object");
+  importCmd->callback([&] {
+    // A progress bar only where someone watches it.
+    importDem.progress = &err == &std::cerr && ::isatty(STDERR_FILENO);
+    action = [&] { return RunImportDem(importDem, io); };
+  });
 
   std::vector<const char*> argv;
   argv.reserve(args.size() + 1);

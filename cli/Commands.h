@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "geo/Locator.h"
 #include "session/InputLimits.h"
@@ -145,6 +146,14 @@ struct ZoneMapOptions {
 };
 /// Writes the 400 x 400 zone picture; identical ends write nothing (exit 1).
 int RunZoneMap(const ZoneMapOptions& options, Io& io);
+/// Elevation rasters made into the program's tiles.
+struct ImportDemOptions {
+  std::vector<std::string> inputs;  ///< raster files GDAL reads
+  std::string out;                  ///< directory the tiles go to
+  bool json = false;
+  bool progress = false;            ///< draw a progress bar on the error stream (a terminal)
+};
+int RunImportDem(const ImportDemOptions& options, Io& io);
 
 /// Limits of the command line's own numbers; the page's fields' limits come
 /// from session/InputLimits.h.

@@ -2,6 +2,7 @@
 
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "cli/MissingTilesReport.h"
 #include "cli/NumberArgs.h"
 #include "terrain/Srtm.h"
 
@@ -25,10 +26,12 @@ int RunHeight(const HeightOptions& options, Io& io) {
   CSRTM terrain(srtm::kDefaultSlots, options.terrain);
   const int height = terrain.heightAt(latitude, longitude, options.interpolate);
   const bool missing = height == terrain.missingValue();
+  WarnMissingTiles(terrain, io);
   if (options.json) {
     nlohmann::json j;
     j["height_m"] = height;
     j["missing"] = missing;
+    j["missingTiles"] = MissingTilesJson(terrain);
     io.out << j.dump(2) << "\n";
   } else if (missing) {
     io.out << "height   no data\n";

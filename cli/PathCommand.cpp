@@ -7,6 +7,7 @@
 
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "cli/MissingTilesReport.h"
 #include "cli/NumberArgs.h"
 #include "model/ModelDriver.h"
 #include "model/P676.h"
@@ -85,11 +86,13 @@ void printResults(const CTerrain& model, double gasLoss, Io& io) {
   io.out << line;
 }
 
-int pathTooShort(bool json, Io& io) {
+/// @param terrain the store the run read, or null for a supplied profile
+int pathTooShort(bool json, Io& io, const CSRTM* terrain = nullptr) {
   if (json) {
     nlohmann::json j;
     j["ok"] = false;
     j["message"] = "Path too short";
+    if (terrain) j["missingTiles"] = MissingTilesJson(*terrain);
     io.out << j.dump(2) << "\n";
   } else {
     io.out << "Path too short\n";
@@ -215,9 +218,11 @@ int RunPath(const PathOptions& o, Io& io) {
   if (const int status = prepare(o, session, tx, rx, io); status != kExitOk) return status;
   const CalculateOutcome outcome = session.CalculateEnds(tx, rx, fieldsFrom(o));
   const CTerrain& model = *session.model();
-  if (!outcome.pathValid) return pathTooShort(o.json, io);
+  WarnMissingTiles(*session.terrain(), io);
+  if (!outcome.pathValid) return pathTooShort(o.json, io, session.terrain());
   if (o.json) {
     nlohmann::json j = modelJson(model);
+    j["missingTiles"] = MissingTilesJson(*session.terrain());
     j["gasLoss"] = session.totalGasLoss;
     j["rho"] = session.rho;
     j["gamma"] = session.gamma;
@@ -258,10 +263,12 @@ int RunMechanisms(const PathOptions& o, Io& io) {
   const double gas = session.totalGasLoss;
   bool any = false;
   for (const MechanismPoint& p : points) any = any || p.ok;
-  if (!any) return pathTooShort(o.json, io);
+  WarnMissingTiles(*session.terrain(), io);
+  if (!any) return pathTooShort(o.json, io, session.terrain());
   if (o.json) {
     nlohmann::json j;
     j["gasLoss"] = gas;
+    j["missingTiles"] = MissingTilesJson(*session.terrain());
     j["points"] = nlohmann::json::array();
     for (const MechanismPoint& p : points) {
       nlohmann::json point;

@@ -3,6 +3,7 @@
 
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "cli/MissingTilesReport.h"
 #include "climate/Refractivity.h"
 #include "climate/Zones.h"
 #include "geo/Path.h"
@@ -40,7 +41,9 @@ int RunProfile(const ProfileOptions& o, Io& io) {
   CPath path;
   path.setEnds(tx, rx);
   TerrainProfile profile;
-  if (!SampleProfile(profile, path, k, o.coverage, o.interpolate && !o.coverage, terrain, zones)) {
+  const bool sampled = SampleProfile(profile, path, k, o.coverage, o.interpolate && !o.coverage, terrain, zones);
+  WarnMissingTiles(terrain, io);
+  if (!sampled) {
     io.out << "Path too short\n";
     return kExitInvalid;
   }

@@ -74,10 +74,7 @@ bool Session::HasTerrainTiles(const std::string& directory) {
   std::error_code error;
   const std::filesystem::path dir = directory.empty() ? std::filesystem::path(".") : std::filesystem::path(directory);
   for (std::filesystem::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
-    std::string extension = it->path().extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == ".hgt") return true;
+    if (CSRTMTILE::IsTileFileName(it->path().filename().string())) return true;
   }
   return false;
 }

@@ -116,7 +116,8 @@ class Session {
   /// Restores the inputs from @p programDirectory + "profile.ini", or the
   /// built-in defaults where it cannot be read; sets the two ends.
   RestoredInputs RestoreInputs(const std::string& programDirectory);
-  /// True when @p directory holds at least one .hgt tile (either case).
+  /// True when @p directory holds at least one tile (.hgt, .hgt.zip or
+  /// .hgt.gz, either case).
   static bool HasTerrainTiles(const std::string& directory);
   /// Creates the terrain store (9 slots), the zone map and the model, in that order.
   StartupFailure CreateDataObjects(const std::string& terrainDirectory);

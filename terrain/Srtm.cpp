@@ -97,8 +97,18 @@ int CSRTM::loadCell(Cell cell) const {
   int victim = 0;
   for (int i = 1; i < slotCount_; ++i)
     if (slots_[i].score() < slots_[victim].score()) victim = i;
-  if (slots_[victim].load(terrainDirectory_, cell.south, cell.west)) return victim;
+  CSRTMTILE& slot = slots_[victim];
+  if (slot.load(terrainDirectory_, cell.south, cell.west)) return victim;
   availability_[static_cast<std::size_t>(flagIndex(cell))] = 0;
+  // A slot without its sample array is short of memory, not of a tile.
+  if (slot.hasSamples()) {
+    try {
+      missingTiles_.push_back(MissingTile{cell.south, cell.west, CSRTMTILE::fileName(cell.south, cell.west),
+                                          slot.problemFile(), slot.problem()});
+    } catch (const std::bad_alloc&) {
+      // The report is lost; the lookup still answers with the missing value.
+    }
+  }
   return -1;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "terrain/MissingTiles.h"
 #include "terrain/SrtmConstants.h"
 #include "terrain/SrtmTile.h"
 #include "terrain/TerrainGrid.h"
@@ -105,6 +106,12 @@ class CSRTM {
   /// The directory the tiles are read from, as given.
   const std::string& terrainDirectory() const { return terrainDirectory_; }
 
+  /// Every tile a lookup needed and could not read, in the order they were
+  /// first needed. A cell is tried once, so each tile appears once; callers
+  /// remember how many they have already reported and tell the user about
+  /// the rest.
+  const std::vector<MissingTile>& missingTiles() const { return missingTiles_; }
+
  private:
   /// The cell holding a point: the corner of the tile named for it. Keyed the
   /// same way for the file name, the cache and the availability flags.
@@ -128,6 +135,7 @@ class CSRTM {
   int slotCount_ = 0;
   mutable std::vector<std::uint8_t> availability_;
   mutable std::unique_ptr<CSRTMTILE[]> slots_;
+  mutable std::vector<MissingTile> missingTiles_;
   std::string terrainDirectory_;
   bool valid_ = true;
 };

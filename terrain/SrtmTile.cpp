@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <string_view>
 
 namespace tarnvale {
 
@@ -74,41 +75,67 @@ bool CSRTMTILE::load(const std::string& directory, int cellSouthDeg, int cellWes
   north_ = south_ + 1.0;
   west_ = cellWestDeg;
   east_ = west_ + 1.0;
+  problem_ = TileRead::kAbsent;
+  problemFile_ = fileName(cellSouthDeg, cellWestDeg);
   if (!samples_) return false;
 
-  // Tiles are usually distributed with upper-case names; the lower-case name
-  // comes first so that a case-blind file system finds it with one open.
-  const std::string lower = fileName(cellSouthDeg, cellWestDeg);
-  std::string upper = lower;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  const std::string mixed = upper.substr(0, upper.size() - 3) + "hgt";
-  for (const std::string& name : {lower, upper, mixed}) {
-    if (readFile(joinPath(directory_, name))) {
+  // Tiles are usually distributed with upper-case names, and zipped; the
+  // lower-case plain name comes first so that a case-blind file system finds
+  // it with one open. The first file found that cannot be read is the one
+  // reported, but a later form of the same tile may still load.
+  bool reported = false;
+  for (const std::string& name : TileFileNames(cellSouthDeg, cellWestDeg)) {
+    const TileRead result = readFile(joinPath(directory_, name));
+    if (result == TileRead::kOk) {
       loaded_ = true;
       return true;
+    }
+    if (result != TileRead::kAbsent && !reported) {
+      problem_ = result;
+      problemFile_ = name;
+      reported = true;
     }
   }
   return false;
 }
 
-bool CSRTMTILE::readFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  auto* bytes = reinterpret_cast<unsigned char*>(samples_.get());
-  std::size_t got = 0;
-  while (got < kTileBytes) {
-    const std::size_t n = std::fread(bytes + got, 1, kTileBytes - got, file);
-    if (n == 0) break;
-    got += n;
+std::vector<std::string> CSRTMTILE::TileFileNames(int cellSouthDeg, int cellWestDeg) {
+  const std::string lower = fileName(cellSouthDeg, cellWestDeg);
+  std::string upper = lower;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string mixed = upper.substr(0, upper.size() - 3) + "hgt";
+  std::vector<std::string> names;
+  for (const char* ending : {"", ".zip", ".gz"}) {
+    std::string upperEnding = ending;
+    for (char& c : upperEnding) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    names.push_back(lower + ending);
+    names.push_back(upper + upperEnding);
+    names.push_back(mixed + ending);
   }
-  std::fclose(file);
-  if (got != kTileBytes) return false;
+  return names;
+}
+
+bool CSRTMTILE::IsTileFileName(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const char* ending : {".hgt", ".hgt.zip", ".hgt.gz"}) {
+    const std::string_view e(ending);
+    if (lower.size() > e.size() && lower.compare(lower.size() - e.size(), e.size(), e) == 0) return true;
+  }
+  return false;
+}
+
+TileRead CSRTMTILE::readFile(const std::string& path) {
+  auto* bytes = reinterpret_cast<unsigned char*>(samples_.get());
+  // Inside a zip the tile carries its own name, in whatever case it was made.
+  const TileRead result = ReadTileFile(path, fileName(cellSouth_, cellWest_), bytes, kTileBytes);
+  if (result != TileRead::kOk) return result;
   // Most significant byte first in the file, whatever the host's order.
   for (std::size_t i = 0; i < kTileSamples; ++i) {
     const auto raw = static_cast<std::uint16_t>((bytes[2 * i] << 8) | bytes[2 * i + 1]);
     samples_[i] = mapStoredValue(static_cast<std::int16_t>(raw));
   }
-  return true;
+  return TileRead::kOk;
 }
 
 }  // namespace tarnvale

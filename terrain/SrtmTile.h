@@ -4,8 +4,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "terrain/SrtmConstants.h"
+#include "terrain/TileArchive.h"
 
 namespace tarnvale {
 
@@ -30,10 +33,13 @@ class CSRTMTILE {
 
   /// Resets the slot, then reads the tile of the cell whose south-west corner
   /// is (@p cellSouthDeg, @p cellWestDeg) from @p directory. The file is
-  /// looked for under its lower-case name, then upper-case (N51W002.HGT) and
-  /// mixed (N51W002.hgt) where the file system tells case apart. Exactly
-  /// 2 884 802 bytes must arrive; a shorter or absent file leaves the slot
-  /// empty.
+  /// looked for as TileFileNames lists: plain, then zipped (n51w002.hgt.zip,
+  /// the form SRTM tiles are distributed in), then gzipped, each under its
+  /// lower-case name, then upper-case (N51W002.HGT) and mixed (N51W002.hgt)
+  /// where the file system tells case apart. A tile is exactly 2 884 802
+  /// bytes, unpacked; a file of any other size (a 1-arc-second tile, a cut
+  /// download), a damaged archive or no file at all leaves the slot empty,
+  /// and problem() and problemFile() say why.
   /// @param directory terrain directory, with or without a trailing '/'
   /// @param cellSouthDeg corner latitude of the cell (whole degrees)
   /// @param cellWestDeg corner longitude of the cell (whole degrees)
@@ -45,6 +51,11 @@ class CSRTMTILE {
   int sampleAt(int row, int column) const { return samples_[row * srtm::kTileEdge + column]; }
 
   bool loaded() const { return loaded_; }
+  /// Why the last load failed: kAbsent when no file of the tile was found,
+  /// otherwise what was wrong with the first file found.
+  TileRead problem() const { return problem_; }
+  /// The file problem() is about (the lower-case plain name when absent).
+  const std::string& problemFile() const { return problemFile_; }
   bool hasSamples() const { return samples_ != nullptr; }
   /// True when the slot holds the tile of the cell with this corner.
   bool holdsCell(int cellSouthDeg, int cellWestDeg) const {
@@ -75,9 +86,13 @@ class CSRTMTILE {
   /// @param cellSouthDeg corner latitude (whole degrees, -99..99)
   /// @param cellWestDeg corner longitude (whole degrees, -999..999)
   static std::string fileName(int cellSouthDeg, int cellWestDeg);
+  /// Every file name a cell's tile is looked for under, in the order tried.
+  static std::vector<std::string> TileFileNames(int cellSouthDeg, int cellWestDeg);
+  /// True for names ending in .hgt, .hgt.zip or .hgt.gz, in any case.
+  static bool IsTileFileName(std::string_view name);
 
  private:
-  bool readFile(const std::string& path);
+  TileRead readFile(const std::string& path);
 
   std::string directory_;
   bool loaded_ = false;
@@ -85,6 +100,8 @@ class CSRTMTILE {
   double south_ = 0.0, north_ = 0.0, west_ = 0.0, east_ = 0.0;
   std::int32_t score_ = 0;
   int cellSouth_ = 0, cellWest_ = 0;
+  TileRead problem_ = TileRead::kAbsent;
+  std::string problemFile_;
   std::unique_ptr<std::int16_t[]> samples_;
 };
 

@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -299,4 +300,17 @@ TEST_F(MainFormTest, OptionsHelpAndAbout) {
   EXPECT_TRUE(about->isVisible());
   QTest::mouseClick(about->findChild<QPushButton*>("Close"), Qt::LeftButton);
   EXPECT_FALSE(about->isVisible());
+}
+
+TEST_F(MainFormTest, StatusBarNamesAMissingTileOnce) {
+  // The chosen directory holds no tile for the default link.
+  dialogs_.directoryAnswer = QString::fromStdString((dir_ / "terrain").string());
+  auto form = start();
+  TMainForm& f = *form;
+  const QString expected = "Terrain tile n51w002.hgt is not in " +
+                           QString::fromStdString((dir_ / "terrain").string()) + "/; heights there read as 0 m";
+  EXPECT_EQ(f.statusBar()->currentMessage(), expected);
+  f.statusBar()->clearMessage();
+  click(f, "CalculateBtn");
+  EXPECT_EQ(f.statusBar()->currentMessage(), "");
 }

@@ -149,3 +149,33 @@ TEST_F(TerrainCommands, StrangeInputsDoNotCrash) {
       EXPECT_TRUE(r.status == 0 || r.status == 2) << command << " " << t.substr(0, 20);
     }
 }
+
+TEST_F(TerrainCommands, MissingTilesAreNamedOnceInWarningsAndJson) {
+  // The fixture holds only N51W002.hgt: a point east of 1 W needs n51w001.hgt.
+  const std::string warning = "tarnvale-cli: warning: Terrain tile n51w001.hgt is not in " + dir.str() +
+                              "; heights there read as 0 m\n";
+  Result r = runCli({"height", "51.5", "-0.5", "--terrain", dir.str(), "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, warning);
+  EXPECT_EQ(nlohmann::json::parse(r.out)["missingTiles"], nlohmann::json::array({"n51w001.hgt"}));
+  r = runCli({"height", "51.5", "-1.5", "--terrain", dir.str(), "--json"});
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(nlohmann::json::parse(r.out)["missingTiles"], nlohmann::json::array());
+
+  // A path from the tile into the missing one: hundreds of samples, one warning.
+  const std::vector<std::string> ends = {"--tx", "51.5 N 1.5 W", "--rx", "51.5 N 0.5 W", "--format", "deg",
+                                         "--terrain", dir.str(), "--climate", dir.str(), "--k-factor", "1.333"};
+  for (const char* command : {"path", "mechanisms"}) {
+    std::vector<std::string> args = ends;
+    args.insert(args.begin(), command);
+    args.push_back("--json");
+    r = runCli(args);
+    ASSERT_EQ(r.status, 0) << command << ": " << r.err;
+    EXPECT_EQ(r.err, warning) << command;
+    EXPECT_EQ(nlohmann::json::parse(r.out)["missingTiles"], nlohmann::json::array({"n51w001.hgt"})) << command;
+  }
+  r = runCli({"profile", "--tx", "51.5 N 1.5 W", "--rx", "51.5 N 0.5 W", "--format", "deg", "--terrain", dir.str(),
+              "--climate", dir.str(), "--k", "1.333"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, warning);
+}

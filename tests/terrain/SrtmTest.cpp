@@ -155,17 +155,20 @@ TEST_F(SrtmStore, DirectoryWorksWithAndWithoutTrailingSeparator) {
 TEST_F(SrtmStore, OnlyWholeTilesLoad) {
   WriteTile(dir.path() / "n10e010.hgt", Tile(12), 2884801);
   {
-    // Bytes past a whole tile are ignored.
+    // A longer file is not a 3" tile (a 1" tile under the same name would
+    // otherwise read as heights from the wrong places): no data.
     write("n11e010.hgt", Tile(13));
     std::ofstream more(dir.path() / "n11e010.hgt", std::ios::binary | std::ios::app);
     more << "trailing bytes";
   }
   std::filesystem::create_directory(dir.path() / "n12e010.hgt");
+  write("n13e010.hgt", Tile(14));
   CSRTM store(9, dir.str());
   EXPECT_EQ(store.heightAt(10.5, 10.5, false), kMissing);
   EXPECT_FALSE(store.cellAvailable(10.5, 10.5));
-  EXPECT_EQ(store.heightAt(11.5, 10.5, false), 13);
+  EXPECT_EQ(store.heightAt(11.5, 10.5, false), kMissing);
   EXPECT_EQ(store.heightAt(12.5, 10.5, false), kMissing);
+  EXPECT_EQ(store.heightAt(13.5, 10.5, false), 14);
 }
 
 TEST_F(SrtmStore, AnAbsentTileIsTriedOnceOnly) {

@@ -1,0 +1,16 @@
+#include "cli/MissingTilesReport.h"
+
+namespace tarnvale::cli {
+
+void WarnMissingTiles(const CSRTM& terrain, Io& io) {
+  for (const MissingTile& tile : terrain.missingTiles())
+    io.err << "tarnvale-cli: warning: " << MissingTileText(tile, terrain.terrainDirectory()) << "\n";
+}
+
+nlohmann::json MissingTilesJson(const CSRTM& terrain) {
+  nlohmann::json names = nlohmann::json::array();
+  for (const MissingTile& tile : terrain.missingTiles()) names.push_back(tile.name);
+  return names;
+}
+
+}  // namespace tarnvale::cli

@@ -1,0 +1,17 @@
+#pragma once
+// How the commands that read terrain tell about tiles they needed and did not find.
+#include <nlohmann/json.hpp>
+
+#include "cli/Commands.h"
+#include "terrain/Srtm.h"
+
+namespace tarnvale::cli {
+
+/// One warning line on standard error for each tile @p terrain could not
+/// read: "tarnvale-cli: warning: Terrain tile n52w002.hgt is not in DIR; ...".
+void WarnMissingTiles(const CSRTM& terrain, Io& io);
+
+/// The names of those tiles by the naming rule, for the JSON key "missingTiles".
+nlohmann::json MissingTilesJson(const CSRTM& terrain);
+
+}  // namespace tarnvale::cli
