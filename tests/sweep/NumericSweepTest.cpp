@@ -7,7 +7,6 @@
 // single Calculate is printed and recorded as a test property.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <zlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -23,6 +22,7 @@
 #include "session/InputLimits.h"
 #include "session/Session.h"
 #include "support/DataFiles.h"
+#include "support/RealTerrain.h"
 
 using tarnvale::CLocator;
 using tarnvale::InputValues;
@@ -66,26 +66,9 @@ void MakeSynthetic(Terrain& t) {
 }
 
 bool MakeReal(Terrain& t) {
-  const auto data = tarnvale::test::SharedData();
-  if (data.empty()) return false;
-  for (const auto& entry : std::filesystem::directory_iterator(data / "srtm")) {
-    const std::string name = entry.path().filename().string();
-    if (name.size() != 11 || entry.path().extension() != ".hgt") continue;
-    std::filesystem::create_symlink(entry.path(), t.dir.path() / name);
-    const int lat = std::stoi(name.substr(1, 2)) * (name[0] == 'S' || name[0] == 's' ? -1 : 1);
-    const int lon = std::stoi(name.substr(4, 3)) * (name[3] == 'W' || name[3] == 'w' ? -1 : 1);
-    t.cells.emplace_back(lat, lon);
-  }
-  gzFile in = gzopen((data / "zones" / "zones01.dem.gz").c_str(), "rb");
-  if (in) {
-    std::ofstream out(t.dir.path() / "zones01.dem", std::ios::binary);
-    std::vector<char> buffer(1 << 20);
-    int n = 0;
-    while ((n = gzread(in, buffer.data(), static_cast<unsigned>(buffer.size()))) > 0) out.write(buffer.data(), n);
-    gzclose(in);
-  }
-  t.climate = (data / "climate").string() + "/";
-  return !t.cells.empty();
+  if (!tarnvale::test::MakeRealTerrain(t.dir, &t.cells)) return false;
+  t.climate = tarnvale::test::RealClimateDirectory();
+  return true;
 }
 
 struct Sweep {
