@@ -14,10 +14,16 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSettings>
+#include <QShortcut>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <filesystem>
 
 #include "app/About.h"
 #include "app/Profile.h"
@@ -25,6 +31,8 @@
 #include "session/ClimateTexts.h"
 #include "session/InputLimits.h"
 #include "session/ProfileExport.h"
+#include "session/ResultText.h"
+#include "session/SampleData.h"
 #include "settings/SettingsRecord.h"
 #include "widgets/Dialogs.h"
 #include "widgets/Numedit.h"
@@ -34,10 +42,11 @@ namespace {
 
 constexpr const char* kSettingsFile = "profile.ini";
 constexpr const char* kProfileFile = "profile.dat";
-const QColor kSilver(192, 192, 192);
 const QColor kForcedColour(255, 0, 0);
-// The K factor field's own colour when it follows the climate maps.
-const QColor kFollowsClimateColour(191, 205, 219);
+// The window's first size, made smaller where the screen is (a 1366 x 768
+// laptop screen holds it with its title bar and task bar).
+constexpr int kWindowWidth = 1180;
+constexpr int kWindowHeight = 680;
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 std::string ss(const QString& s) { return s.toStdString(); }
@@ -80,9 +89,11 @@ QCheckBox* check(const QString& objectName, const QString& caption, const QStrin
   return c;
 }
 
-void setBase(QWidget* w, const QColor& colour) {
+/// A field's background with the text colour meant to be read on it.
+void setBase(QWidget* w, const QColor& colour, const QColor& text) {
   QPalette p = w->palette();
   p.setColor(QPalette::Base, colour);
+  p.setColor(QPalette::Text, text);
   w->setPalette(p);
 }
 
@@ -94,7 +105,12 @@ void addRow(QGridLayout* grid, int row, int column, const QString& caption, QLab
 
 }  // namespace
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), session_(std::make_unique<Session>()) {
+TMainForm::TMainForm(QWidget* parent)
+    : QMainWindow(parent),
+      session_(std::make_unique<Session>(
+          ChooseClimateDirectory(ss(QDir::currentPath()),
+                                 FindSampleDirectory(ss(QCoreApplication::applicationDirPath())))
+              .string())) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Tarnvale"));
 
@@ -139,7 +155,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), session_(std::make_
 
   about_ = new TAbout(this);
   about_->hide();
-  resize(1180, 780);
+  QSize size(kWindowWidth, kWindowHeight);
+  if (QScreen* s = screen()) size = size.boundedTo(s->availableGeometry().size());
+  resize(size);
+  restoreWindowGeometry();
 }
 
 TMainForm::~TMainForm() = default;
@@ -161,14 +180,14 @@ void TMainForm::buildInputPage(QWidget* page) {
   panel2_ = new TPanel;
   panel2_->setObjectName(QStringLiteral("Panel2"));
   auto* ends = new QGridLayout(panel2_);
-  startLoc_ = new QLineEdit;
+  startLoc_ = new TLocationEdit;
   startLoc_->setObjectName(QStringLiteral("StartLoc"));
-  startLoc_->setValidator(new UpperCaseValidator(startLoc_));
   startLoc_->setToolTip(QStringLiteral("Transmitter location in the selected format"));
-  endLoc_ = new QLineEdit;
+  endLoc_ = new TLocationEdit;
   endLoc_->setObjectName(QStringLiteral("EndLoc"));
-  endLoc_->setValidator(new UpperCaseValidator(endLoc_));
   endLoc_->setToolTip(QStringLiteral("Receiver location in the selected format"));
+  connect(startLoc_, &QLineEdit::returnPressed, this, &TMainForm::CalculateBtnClick);
+  connect(endLoc_, &QLineEdit::returnPressed, this, &TMainForm::CalculateBtnClick);
   ends->addWidget(new QLabel(QStringLiteral("Transmitter")), 0, 0);
   ends->addWidget(startLoc_, 0, 1);
   ends->addWidget(new QLabel(QStringLiteral("Receiver")), 1, 0);
@@ -199,10 +218,12 @@ void TMainForm::buildInputPage(QWidget* page) {
   dms_ = radio(QStringLiteral("DMS"), QStringLiteral("Degrees Minutes Seconds "), QStringLiteral("Selects Lat Long Format"));
   ngr_->setChecked(true);
   for (QRadioButton* r : {ngr_, loc_, deg_, dms_}) fl->addWidget(r);
-  connect(ngr_, &QRadioButton::clicked, this, &TMainForm::NGRClick);
-  connect(loc_, &QRadioButton::clicked, this, &TMainForm::LOCClick);
-  connect(deg_, &QRadioButton::clicked, this, &TMainForm::DEGClick);
-  connect(dms_, &QRadioButton::clicked, this, &TMainForm::DMSClick);
+  // Only a real change of format acts: clicking the checked button again
+  // must not throw away what was typed.
+  connect(ngr_, &QRadioButton::toggled, this, [this](bool on) { if (on) NGRClick(); });
+  connect(loc_, &QRadioButton::toggled, this, [this](bool on) { if (on) LOCClick(); });
+  connect(deg_, &QRadioButton::toggled, this, [this](bool on) { if (on) DEGClick(); });
+  connect(dms_, &QRadioButton::toggled, this, [this](bool on) { if (on) DMSClick(); });
 
   auto* control = new QGroupBox(QStringLiteral("Profile Control"));
   auto* cl = new QVBoxLayout(control);
@@ -222,8 +243,8 @@ void TMainForm::buildInputPage(QWidget* page) {
   cl->addWidget(units);
   cl->addWidget(flatEarth_);
   cl->addWidget(interpolate_);
-  connect(metric_, &QRadioButton::clicked, this, &TMainForm::MetricClick);
-  connect(imperial_, &QRadioButton::clicked, this, &TMainForm::MetricClick);
+  // One signal per change of unit system (the pair toggles together).
+  connect(metric_, &QRadioButton::toggled, this, &TMainForm::MetricClick);
   connect(flatEarth_, &QCheckBox::clicked, this, &TMainForm::FlatEarthClick);
   connect(interpolate_, &QCheckBox::clicked, this, &TMainForm::INTERPOLATEClick);
 
@@ -237,7 +258,6 @@ void TMainForm::buildInputPage(QWidget* page) {
   percent_ = numEdit(QStringLiteral("Percent"), kPercentLimits, 50,
                      QStringLiteral("Percentage of time for which the loss is not exceeded"));
   kFactor_ = numEdit(QStringLiteral("K_FACT"), kKFactorLimits, 1.333, QStringLiteral("Median effective earth radius factor"));
-  setBase(kFactor_, kFollowsClimateColour);
   forcedKFactor_ = check(QStringLiteral("ForcedKFactor"), QStringLiteral("Fixed"),
                          QStringLiteral("Checking forces the median K factor to the specified value"));
   connect(forcedKFactor_, &QCheckBox::clicked, this, &TMainForm::ForcedKFactorClick);
@@ -316,12 +336,23 @@ void TMainForm::buildInputPage(QWidget* page) {
   top->addLayout(buttons);
 
   chart1_ = new TProfileChart;
+  chart1_->setFocusPolicy(Qt::StrongFocus);
   connect(chart1_, &TProfileChart::doubleClicked, this, &TMainForm::Chart1DblClick);
+  auto* copyChart = new QShortcut(QKeySequence::Copy, chart1_, this, &TMainForm::Chart1DblClick);
+  copyChart->setContext(Qt::WidgetShortcut);
 
   auto* layout = new QVBoxLayout(page);
   layout->addLayout(top);
   layout->addWidget(chart1_, 1);
   SetEndPointMode(kByLocation);
+
+  // Tab runs through the page as it reads: the ends, the options, the radio
+  // and weather values, then the buttons and the chart.
+  QWidget* order[] = {panel2_, startLoc_,    endLoc_,         panel1_,   range_,   bearing_, ngr_,
+                      loc_,    deg_,         dms_,            metric_,   imperial_, flatEarth_, interpolate_,
+                      freq_,   txH_,         rxH_,            percent_,  kFactor_, forcedKFactor_,
+                      temperature_, pressure_, humidity_,     calculate, save,     chart1_};
+  for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void TMainForm::buildRefractivityPage(QWidget* page) {
@@ -380,20 +411,17 @@ void TMainForm::buildRefractivityPage(QWidget* page) {
 void TMainForm::buildTabulatedPage(QWidget* page) {
   auto* group = new QGroupBox(QStringLiteral("Profile Data (double click to save)"));
   auto* gl = new QVBoxLayout(group);
-  profile_ = new QListWidget;
+  profile_ = new TProfileList;
   profile_->setObjectName(QStringLiteral("Profile"));
   profile_->setToolTip(QStringLiteral("Double Click to save"));
   profile_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  // Lines run down one column, then on to the next, as in a five-column list.
-  profile_->setFlow(QListView::TopToBottom);
-  profile_->setWrapping(true);
-  profile_->setResizeMode(QListView::Adjust);
-  profile_->setUniformItemSizes(true);
   // A double click anywhere in the list saves it, on an item or not.
   profile_->viewport()->installEventFilter(this);
   gl->addWidget(profile_);
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(group);
+  auto* saveTable = new QShortcut(QKeySequence::Save, page, this, &TMainForm::ProfileDblClick);
+  saveTable->setContext(Qt::WidgetWithChildrenShortcut);
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
@@ -430,8 +458,13 @@ bool TMainForm::InitialiseMainWindow() {
 
   const RestoredInputs restored = s.RestoreInputs(ss(programDirectory_));
   const InputValues& f = restored.fields;
-  (f.metric ? metric_ : imperial_)->setChecked(true);
-  if (restored.formatKnown) checkFormat(f.format);
+  {
+    // Restoring is not the user switching units or formats: nothing is
+    // converted or re-expressed here.
+    const QSignalBlocker b1(metric_), b2(imperial_), b3(ngr_), b4(loc_), b5(deg_), b6(dms_);
+    (f.metric ? metric_ : imperial_)->setChecked(true);
+    if (restored.formatKnown) checkFormat(f.format);
+  }
   txH_->SetValue(f.txHeight);
   rxH_->SetValue(f.rxHeight);
   freq_->SetValue(f.frequency);
@@ -444,7 +477,13 @@ bool TMainForm::InitialiseMainWindow() {
   ForcedKFactorClick();
   kFactor_->SetValue(f.kFactor);
 
-  if (!Session::HasTerrainTiles(ss(terrainDirectory_))) {
+  // A first start with no tiles at hand computes on the sample that ships
+  // with the program rather than asking for a folder the user may not have.
+  const std::filesystem::path sample =
+      restored.fromFile ? std::filesystem::path() : FindSampleDirectory(ss(QCoreApplication::applicationDirPath()));
+  if (!Session::HasTerrainTiles(ss(terrainDirectory_)) && !sample.empty()) {
+    terrainDirectory_ = qs(sample.string()) + QLatin1Char('/');
+  } else if (!Session::HasTerrainTiles(ss(terrainDirectory_))) {
     const QString chosen = CurrentDialogs().chooseDirectory(
         this, QStringLiteral("Please select directory containing terrain data"), QDir::currentPath());
     terrainDirectory_ = chosen.endsWith(QLatin1Char('/')) ? chosen : chosen + QLatin1Char('/');
@@ -469,8 +508,32 @@ bool TMainForm::InitialiseMainWindow() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  saveWindowGeometry();
   FormClose();
   QMainWindow::closeEvent(event);
+}
+
+// The window's size and place are the user's, not the inputs': they are kept
+// apart from profile.ini, in the user's own settings.
+namespace {
+QSettings windowSettings() {
+  return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tarnvale"), QStringLiteral("Tarnvale"));
+}
+constexpr const char* kGeometryKey = "window/geometry";
+}  // namespace
+
+void TMainForm::restoreWindowGeometry() {
+  const QByteArray geometry = windowSettings().value(QLatin1String(kGeometryKey)).toByteArray();
+  if (!geometry.isEmpty()) restoreGeometry(geometry);
+}
+
+void TMainForm::saveWindowGeometry() { windowSettings().setValue(QLatin1String(kGeometryKey), saveGeometry()); }
+
+void TMainForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  const QEvent::Type type = event->type();
+  if (type == QEvent::PaletteChange || type == QEvent::ApplicationPaletteChange || type == QEvent::StyleChange)
+    applyColours();
 }
 
 void TMainForm::FormClose() {
@@ -482,8 +545,12 @@ void TMainForm::FormClose() {
 void TMainForm::SaveInitButtonClick() { SaveSettings(); }
 
 void TMainForm::SaveSettings() {
-  const InputValues f = readFields(true);
-  SaveSettingsFile(ss(programDirectory_) + kSettingsFile, session_->SettingsFromInputs(f, ss(terrainDirectory_)));
+  if (!checkFields()) return;
+  const InputValues f = readFields();
+  const std::string path = ss(programDirectory_) + kSettingsFile;
+  std::string reason;
+  if (!SaveSettingsFile(path, session_->SettingsFromInputs(f, ss(terrainDirectory_)), &reason))
+    CurrentDialogs().error(this, qs(SaveFailedText(path, reason)));
 }
 
 // ---- Calculate ----
@@ -505,43 +572,67 @@ void TMainForm::checkFormat(int format) {
   }
 }
 
-InputValues TMainForm::readFields(bool readRange) {
+bool TMainForm::checkFields() {
+  const std::pair<std::string_view, TNumEdit*> fields[] = {
+      {kRangeLimits.name, range_},        {kBearingLimits.name, bearing_},   {kFrequencyLimits.name, freq_},
+      {"TX_H", txH_},                     {"RX_H", rxH_},                    {kPercentLimits.name, percent_},
+      {kKFactorLimits.name, kFactor_},    {kTemperatureLimits.name, temperature_},
+      {kPressureLimits.name, pressure_},  {kHumidityLimits.name, humidity_}};
+  for (std::string_view name : FieldsToCheck(session_->endPointMode, forcedKFactor_->isChecked()))
+    for (const auto& [fieldName, field] : fields)
+      if (fieldName == name && !field->DoExit()) return false;
+  return true;
+}
+
+InputValues TMainForm::readFields() {
+  // Every field an action relies on has passed checkFields; the others
+  // (Range and Bearing showing the last result, a K factor that follows the
+  // climate) are read as they stand.
+  const auto value = [](const TNumEdit* field, double otherwise) {
+    double v = 0.0;
+    return field->tryValue(v) ? v : otherwise;
+  };
   InputValues f;
   f.startLoc = ss(startLoc_->text());
   f.endLoc = ss(endLoc_->text());
   f.format = selectedFormat();
   f.metric = metric_->isChecked();
-  double value = 0.0;
-  if (readRange) {
-    f.range = range_->GetValue();
-    f.bearing = bearing_->GetValue();
-  } else {
-    f.range = range_->tryValue(value) ? value : 0.0;
-    f.bearing = bearing_->tryValue(value) ? value : 0.0;
-  }
-  f.frequency = freq_->GetValue();
-  f.temperature = temperature_->GetValue();
-  f.pressure = pressure_->GetValue();
-  f.humidity = humidity_->GetValue();
-  f.percent = percent_->GetValue();
-  f.txHeight = txH_->GetValue();
-  f.rxHeight = rxH_->GetValue();
+  f.range = value(range_, 0.0);
+  f.bearing = value(bearing_, 0.0);
+  f.frequency = value(freq_, 0.0);
+  f.temperature = value(temperature_, 0.0);
+  f.pressure = value(pressure_, 0.0);
+  f.humidity = value(humidity_, 0.0);
+  f.percent = value(percent_, 0.0);
+  f.txHeight = value(txH_, 0.0);
+  f.rxHeight = value(rxH_, 0.0);
   f.forcedKFactor = forcedKFactor_->isChecked();
-  f.kFactor = kFactor_->GetValue();
+  f.kFactor = value(kFactor_, InputValues{}.kFactor);
   f.flatEarth = flatEarth_->isChecked();
   return f;
 }
 
 void TMainForm::CalculateBtnClick() { Calculate(); }
 
-void TMainForm::Calculate() {
+void TMainForm::Calculate() { calculate(std::nullopt); }
+
+void TMainForm::calculate(std::optional<double> exactRange) {
   if (!session_->terrain()) {
     // Start-up did not get as far as the terrain store: nothing to look heights up in.
     startHeight_->setText(QStringLiteral("Initialisation Failure"));
     return;
   }
-  const InputValues f = readFields(session_->endPointMode == kByRangeBearing);
-  showOutcome(session_->Calculate(f));
+  // A field that does not hold a valid number stops the run: carrying on
+  // with 0 would show results for inputs the user never gave.
+  if (!checkFields()) return;
+  InputValues f = readFields();
+  if (exactRange) f.range = *exactRange;
+  CalculateOutcome outcome;
+  {
+    const BusyCursor busy;
+    outcome = session_->Calculate(f);
+  }
+  showOutcome(outcome);
 }
 
 void TMainForm::showOutcome(const CalculateOutcome& o) {
@@ -551,8 +642,9 @@ void TMainForm::showOutcome(const CalculateOutcome& o) {
   if (!o.locationsValid) return;
   rho_->setText(qs(*o.rho));
   gasLoss_->setText(qs(*o.gasLoss));
-  bearing_->setText(qs(*o.bearing));
-  range_->setText(qs(*o.range));
+  bearing_->setNumberText(qs(*o.bearing));
+  range_->setNumberText(qs(*o.range));
+  lastRangeText_ = range_->text();
   rangeUnit_->setText(qs(*o.rangeUnit));
   if (o.noModel) {
     CurrentDialogs().message(this, QStringLiteral("Memory allocation failure"));
@@ -587,14 +679,32 @@ void TMainForm::showOutcome(const CalculateOutcome& o) {
 
 void TMainForm::SetEndPointMode(std::uint8_t mode) {
   session_->endPointMode = mode;
-  const QPalette& system = QApplication::palette();
   const bool byLocation = mode == kByLocation;
-  panel2_->setColour(system.color(byLocation ? QPalette::Light : QPalette::Button));
-  panel1_->setColour(system.color(byLocation ? QPalette::Button : QPalette::Light));
   endLoc_->setReadOnly(!byLocation);
-  setBase(endLoc_, byLocation ? system.color(QPalette::Base) : kSilver);
   range_->setReadOnly(byLocation);
   bearing_->setReadOnly(byLocation);
+  applyColours();
+}
+
+void TMainForm::applyColours() {
+  if (!panel1_ || !kFactor_ || !forcedKFactor_) return;  // the page is still being built
+  const QPalette& system = palette();
+  const bool byLocation = session_->endPointMode == kByLocation;
+  // The selected panel stands out in the theme's highlight of raised parts.
+  panel2_->setColour(system.color(byLocation ? QPalette::Light : QPalette::Button));
+  panel1_->setColour(system.color(byLocation ? QPalette::Button : QPalette::Light));
+  // A receiver that follows from range and bearing reads as not for typing.
+  if (byLocation)
+    setBase(endLoc_, system.color(QPalette::Base), system.color(QPalette::Text));
+  else
+    setBase(endLoc_, system.color(QPalette::Disabled, QPalette::Window), system.color(QPalette::WindowText));
+  // A K factor that follows the climate maps is shown as inactive; a fixed
+  // one stands out in red.
+  if (forcedKFactor_->isChecked())
+    setBase(kFactor_, kForcedColour, ReadableOn(kForcedColour));
+  else
+    setBase(kFactor_, system.color(QPalette::Inactive, QPalette::Button),
+            system.color(QPalette::Inactive, QPalette::ButtonText));
 }
 
 void TMainForm::Panel1Click() { SetEndPointMode(kByRangeBearing); }
@@ -610,13 +720,30 @@ void TMainForm::NGRClick() { FormatLocationsForDisplay(); }
 void TMainForm::LOCClick() { FormatLocationsForDisplay(); }
 void TMainForm::DEGClick() { FormatLocationsForDisplay(); }
 void TMainForm::DMSClick() { FormatLocationsForDisplay(); }
-void TMainForm::MetricClick() { Calculate(); }
+void TMainForm::MetricClick() {
+  // The unit changes how the path is shown, not the path: the Range value is
+  // re-expressed in the new unit so the receiver stays where it is. While
+  // Range still shows what the last run wrote, its exact length is used
+  // rather than the rounded text.
+  const bool metric = metric_->isChecked();
+  std::optional<double> km;
+  double typed = 0.0;
+  if (!lastRangeText_.isEmpty() && range_->text() == lastRangeText_)
+    km = session_->rangeKm;
+  else if (range_->tryValue(typed))
+    km = metric ? text::RangeInUnits(typed, true) : typed;  // typed in the unit just left
+  rangeUnit_->setText(qs(text::RangeUnitText(metric)));
+  if (!km) {
+    Calculate();
+    return;
+  }
+  range_->setNumberText(qs(text::RangeFieldText(*km, metric)));
+  calculate(metric ? *km : *km * text::kMilesPerKm);
+}
 void TMainForm::FlatEarthClick() { Calculate(); }
 void TMainForm::INTERPOLATEClick() { session_->interpolateHeights = interpolate_->isChecked(); }
 
-void TMainForm::ForcedKFactorClick() {
-  setBase(kFactor_, forcedKFactor_->isChecked() ? kForcedColour : kFollowsClimateColour);
-}
+void TMainForm::ForcedKFactorClick() { applyColours(); }
 
 // ---- Taking results out ----
 
@@ -628,7 +755,8 @@ void TMainForm::ProfileDblClick() {
   std::vector<std::string> lines;
   lines.reserve(static_cast<size_t>(profile_->count()));
   for (int i = 0; i < profile_->count(); ++i) lines.push_back(ss(profile_->item(i)->text()));
-  WriteProfileTable(ss(chosen), lines);
+  std::string reason;
+  if (!WriteProfileTable(ss(chosen), lines, &reason)) CurrentDialogs().error(this, qs(SaveFailedText(ss(chosen), reason)));
 }
 
 void TMainForm::Chart1DblClick() {

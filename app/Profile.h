@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <optional>
 
 #include "session/Session.h"
 
@@ -25,6 +26,7 @@ namespace tarnvale::ui {
 class TNumEdit;
 class TPanel;
 class TProfileChart;
+class TProfileList;
 class TAbout;
 
 class TMainForm : public QMainWindow {
@@ -69,6 +71,7 @@ class TMainForm : public QMainWindow {
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void buildInputPage(QWidget* page);
@@ -79,14 +82,26 @@ class TMainForm : public QMainWindow {
   void FormatLocationsForDisplay();
   int selectedFormat() const;
   void checkFormat(int format);
-  InputValues readFields(bool readRange);
+  InputValues readFields();
+  /// False after telling the user about the first numeric field that does
+  /// not hold a number within its limits (the focus is then in that field).
+  bool checkFields();
+  /// Calculate, with the Range value in the current unit given exactly
+  /// when a unit switch re-expressed it.
+  void calculate(std::optional<double> exactRange);
   void showOutcome(const CalculateOutcome& outcome);
+  /// Colours of the panels and of the K factor and receiver fields, taken
+  /// from the current palette so that they read in any theme.
+  void applyColours();
+  void restoreWindowGeometry();
+  void saveWindowGeometry();
 
   std::unique_ptr<Session> session_;
   bool started_ = false;
   QString programDirectory_;
   QString terrainDirectory_;
   QString saveFileName_;  ///< the save dialog's file name, kept for the run
+  QString lastRangeText_; ///< what the last Calculate wrote into Range
 
   QTabWidget* pages_ = nullptr;
   TAbout* about_ = nullptr;
@@ -147,7 +162,7 @@ class TMainForm : public QMainWindow {
   QLabel* plen_ = nullptr;
 
   // Tabulated Data page.
-  QListWidget* profile_ = nullptr;
+  TProfileList* profile_ = nullptr;
 };
 
 }  // namespace tarnvale::ui

@@ -1,8 +1,12 @@
 #include "app/Widgets.h"
 
 #include <QBuffer>
+#include <QClipboard>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QPainter>
 #include <QScreen>
 #include <QSvgGenerator>
@@ -10,6 +14,7 @@
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 #include "session/Session.h"
 
@@ -18,18 +23,106 @@ namespace tarnvale::ui {
 TPanel::TPanel(QWidget* parent) : QFrame(parent) {
   setFrameShape(QFrame::StyledPanel);
   setAutoFillBackground(true);
+  setFocusPolicy(Qt::StrongFocus);
   setToolTip(QStringLiteral("Click on Panel to Select"));
+}
+
+namespace {
+/// Relative luminance of a colour (sRGB), 0 black to 1 white.
+double luminance(const QColor& c) {
+  const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+  return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+}  // namespace
+
+QColor ReadableOn(const QColor& background) {
+  // The contrast ratios against black and against white, (L1 + 0.05) / (L2 + 0.05).
+  const double y = luminance(background);
+  const double withBlack = (y + 0.05) / 0.05;
+  const double withWhite = 1.05 / (y + 0.05);
+  return withBlack >= withWhite ? QColor(Qt::black) : QColor(Qt::white);
 }
 
 void TPanel::setColour(const QColor& colour) {
   QPalette p = palette();
   p.setColor(QPalette::Window, colour);
+  p.setColor(QPalette::WindowText, ReadableOn(colour));
   setPalette(p);
 }
 
 void TPanel::mouseReleaseEvent(QMouseEvent* event) {
   QFrame::mouseReleaseEvent(event);
   if (rect().contains(event->position().toPoint())) emit clicked();
+}
+
+void TPanel::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Select:
+      event->accept();
+      emit clicked();
+      return;
+    default:
+      QFrame::keyPressEvent(event);
+  }
+}
+
+void TPanel::paintEvent(QPaintEvent* event) {
+  QFrame::paintEvent(event);
+  if (!hasFocus()) return;
+  QPainter painter(this);
+  QStyleOptionFocusRect option;
+  option.initFrom(this);
+  option.rect = contentsRect().adjusted(1, 1, -1, -1);
+  option.backgroundColor = palette().color(QPalette::Window);
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+TProfileList::TProfileList(QWidget* parent) : QListWidget(parent) {
+  setFlow(QListView::TopToBottom);
+  setWrapping(true);
+  setResizeMode(QListView::Adjust);
+  setUniformItemSizes(true);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  fitColumns();
+}
+
+void TProfileList::resizeEvent(QResizeEvent* event) {
+  QListWidget::resizeEvent(event);
+  fitColumns();
+}
+
+void TProfileList::fitColumns() {
+  // Each column takes a fifth of the visible width, whatever the lines hold.
+  const int width = std::max(1, viewport()->width() / kColumns);
+  const int height = fontMetrics().height() + 2;
+  if (gridSize() != QSize(width, height)) setGridSize(QSize(width, height));
+}
+
+BusyCursor::BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+BusyCursor::~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+
+TLocationEdit::TLocationEdit(QWidget* parent) : QLineEdit(parent) { setValidator(new UpperCaseValidator(this)); }
+
+void TLocationEdit::keyPressEvent(QKeyEvent* event) {
+  // Letters are capitalised as they are typed, so the edit stays one step
+  // of the undo history (a validator that rewrote the text would clear it).
+  if (event->matches(QKeySequence::Paste)) {
+    if (!isReadOnly()) insert(QGuiApplication::clipboard()->text().simplified().toUpper());
+    event->accept();
+    return;
+  }
+  const QString typed = event->text();
+  if (!typed.isEmpty() && typed != typed.toUpper()) {
+    QKeyEvent upper(event->type(), event->key(), event->modifiers(), typed.toUpper(), event->isAutoRepeat(),
+                    static_cast<quint16>(event->count()));
+    QLineEdit::keyPressEvent(&upper);
+    event->setAccepted(upper.isAccepted());
+    return;
+  }
+  QLineEdit::keyPressEvent(event);
 }
 
 QValidator::State UpperCaseValidator::validate(QString& input, int&) const {

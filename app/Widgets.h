@@ -2,6 +2,8 @@
 // Small widgets of the main window: a panel that can be clicked, the profile
 // chart with zoom and double click, and upper-case entry for location fields.
 #include <QFrame>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QValidator>
 #include <QtCharts/QChartView>
 
@@ -15,17 +17,48 @@ struct ProfileChartData;
 
 namespace tarnvale::ui {
 
-/// A panel with a colour and a click event.
+/// A panel with a colour and a click event. It takes the keyboard focus
+/// (Tab), shows it, and Space or Enter act as a click.
 class TPanel : public QFrame {
   Q_OBJECT
  public:
   explicit TPanel(QWidget* parent = nullptr);
+  /// The panel's colour, with its captions in black or white, whichever reads.
   void setColour(const QColor& colour);
  signals:
   void clicked();
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+};
+
+/// Black or white, whichever reads better on @p background.
+QColor ReadableOn(const QColor& background);
+
+/// The profile table: text lines running down five columns of equal width,
+/// then on into further columns reached by scrolling sideways.
+class TProfileList : public QListWidget {
+  Q_OBJECT
+ public:
+  static constexpr int kColumns = 5;
+  explicit TProfileList(QWidget* parent = nullptr);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void fitColumns();
+};
+
+/// The busy cursor for as long as the object lives.
+class BusyCursor {
+ public:
+  BusyCursor();
+  ~BusyCursor();
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
 /// Turns typed letters into capitals, as the location fields expect.
@@ -33,6 +66,16 @@ class UpperCaseValidator : public QValidator {
  public:
   using QValidator::QValidator;
   State validate(QString& input, int& position) const override;
+};
+
+/// A location field: upper-case entry that keeps undo working.
+class TLocationEdit : public QLineEdit {
+  Q_OBJECT
+ public:
+  explicit TLocationEdit(QWidget* parent = nullptr);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 /// The profile chart: terrain and earth bulge as areas, the line-of-sight

@@ -7,6 +7,7 @@
 
 #include "cli/Commands.h"
 #include "cli/LocationArgs.h"
+#include "cli/MosaicCommand.h"
 
 namespace tarnvale::cli {
 namespace {
@@ -178,6 +179,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       ->check(Within(kHumidityLimits));
   gasCmd->add_flag("--json", gas.json, "print one JSON object");
   gasCmd->callback([&] { action = [&] { return RunGas(gas, io); }; });
+
+  MosaicOptions mosaic;
+  AddMosaicCommand(app, mosaic, action, io);
 
   std::vector<const char*> argv;
   argv.reserve(args.size() + 1);

@@ -1,7 +1,10 @@
 #include "model/ModelDriver.h"
 
+#include <cmath>
+
 namespace tarnvale {
 namespace {
+constexpr double kHalfTurnDeg = 180.0;
 constexpr double kLapseScale = 157.0;  // N-units/km: k = 157 / (157 - delta-N)
 // Climate the Mechanisms curves fall back to when the maps have no value.
 constexpr double kMechanismsN0 = 320.0;
@@ -10,7 +13,14 @@ constexpr double kMechanismsDeltaN = 40.0;
 }  // namespace
 
 CLocator MidPoint(const CLocator& tx, const CLocator& rx) {
-  return CLocator((tx.latitude() + rx.latitude()) / 2.0, (tx.longitude() + rx.longitude()) / 2.0);
+  double longitude = (tx.longitude() + rx.longitude()) / 2.0;
+  // Ends more than half the world apart in longitude are joined across the
+  // 180 degree meridian: the middle lies on that side, not near Greenwich.
+  if (std::fabs(tx.longitude() - rx.longitude()) > kHalfTurnDeg) {
+    longitude += kHalfTurnDeg;
+    if (longitude > kHalfTurnDeg) longitude -= 2.0 * kHalfTurnDeg;
+  }
+  return CLocator((tx.latitude() + rx.latitude()) / 2.0, longitude);
 }
 
 bool ClimateAtMidPath(const CRefractivity& climate, const CLocator& tx, const CLocator& rx, double& n0,

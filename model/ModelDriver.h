@@ -32,7 +32,8 @@ struct ModelData {
 };
 
 /// The point halfway between the ends: the mean of their latitudes and of
-/// their longitudes (no great circle, no wrap at 180 degrees).
+/// their longitudes (no great circle). The longitudes are averaged on the
+/// short side: ends at 179.9 E and 179.9 W have their middle at 180, not 0.
 CLocator MidPoint(const CLocator& tx, const CLocator& rx);
 
 /// N0 and delta-N at mid-path, interpolated; true only when both are found
@@ -52,8 +53,8 @@ class ModelDriver {
   double fallbackN0 = 320.0;
   double fallbackDeltaN = 45.0;
 
-  /// Runs one path. Outside coverage the climate at mid-path (mean of the
-  /// ends' latitudes and of their longitudes) is looked up interpolated; it
+  /// Runs one path. Outside coverage the climate at mid-path (MidPoint) is
+  /// looked up interpolated; it
   /// counts only when both N0 and delta-N are found. A forced K factor
   /// replaces delta-N. @p kFactorInUse receives the median factor the field
   /// shows when it is not forced.

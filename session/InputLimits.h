@@ -20,7 +20,21 @@ inline constexpr InputLimits kHumidityLimits{"RH", 0.0, 100.0, 3};              
 inline constexpr InputLimits kPercentLimits{"Percent", 0.0001, 50.0, 4};          ///< % of time
 inline constexpr InputLimits kAntennaHeightLimits{"TX_H", 0.0, 10000.0, 1};       ///< m above ground
 inline constexpr InputLimits kKFactorLimits{"K_FACT", 0.5, 100.0, 3};             ///< median effective Earth factor
-inline constexpr InputLimits kRangeLimits{"Range", 0.1, 3000.0, 0};               ///< km or miles
+inline constexpr InputLimits kRangeLimits{"Range", 0.1, 3000.0, 1};               ///< km or miles
 inline constexpr InputLimits kBearingLimits{"Bearing", 0.0, 360.0, 1};            ///< degrees
+
+}  // namespace tarnvale
+
+#include <cstdint>
+#include <vector>
+
+namespace tarnvale {
+
+/// The numeric fields Calculate and "Save input data" insist on, in the
+/// order the Input Data page shows them: the first that does not hold a
+/// number within its limits stops the action. Range and Bearing count only
+/// when the receiver is given by them (otherwise they show the last result),
+/// and K_FACT only when it is fixed (otherwise it shows the climate's value).
+std::vector<std::string_view> FieldsToCheck(std::uint8_t endPointMode, bool forcedKFactor);
 
 }  // namespace tarnvale

@@ -1,20 +1,24 @@
 #include "session/ProfileExport.h"
 
-#include <cstdio>
+#include <cstdint>
+
+#include "settings/ReplaceFile.h"
 
 namespace tarnvale {
 
-bool WriteProfileTable(const std::string& path, const std::vector<std::string>& lines) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = true;
+bool WriteProfileTable(const std::string& path, const std::vector<std::string>& lines, std::string* reason) {
+  std::vector<std::uint8_t> bytes;
   for (const std::string& line : lines) {
-    ok = std::fwrite(line.data(), 1, line.size(), f) == line.size() && ok;
-    ok = std::fputs("\r\n", f) >= 0 && ok;
+    bytes.insert(bytes.end(), line.begin(), line.end());
+    bytes.push_back('\r');
+    bytes.push_back('\n');
   }
-  ok = std::fputc('\n', f) != EOF && ok;
-  ok = std::fclose(f) == 0 && ok;
-  return ok;
+  bytes.push_back('\n');
+  return ReplaceFile(path, bytes, reason);
+}
+
+std::string SaveFailedText(const std::string& path, const std::string& reason) {
+  return "Could not save " + path + ": " + reason;
 }
 
 }  // namespace tarnvale

@@ -27,6 +27,8 @@ std::string RangeFieldText(double rangeKm, bool metric) {
   return metric ? FormatFixed(rangeKm, 6, 1) : FormatFixed(rangeKm * kMilesPerKm, 6, 1);
 }
 
+double RangeInUnits(double value, bool toMetric) { return toMetric ? value * kKmPerMile : value * kMilesPerKm; }
+
 std::string RangeUnitText(bool metric) { return metric ? "km" : "mls"; }
 
 std::string BearingFieldText(double bearingDeg) { return FormatFixed(bearingDeg, 4, 1); }

@@ -21,6 +21,10 @@ std::string GasLossText(double lossDb);
 std::string WaterVapourText(double rho);
 /// The Range field's text (km or miles) for a path of @p rangeKm.
 std::string RangeFieldText(double rangeKm, bool metric);
+/// The Range field's @p value re-expressed for a change of unit system, so
+/// the receiver stays where it is: miles to km (x 1.6093) when @p toMetric,
+/// km to miles (/ 1.6093) otherwise.
+double RangeInUnits(double value, bool toMetric);
 /// "km" or "mls".
 std::string RangeUnitText(bool metric);
 /// The Bearing field's text: FormatFixed(bearing, 4, 1).

@@ -1,11 +1,10 @@
 #include "settings/SettingsRecord.h"
 
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 
-#include <unistd.h>
+#include "settings/ReplaceFile.h"
 
 namespace tarnvale {
 namespace {
@@ -141,20 +140,8 @@ bool DecodeSettings(const std::vector<std::uint8_t>& b, SettingsRecord& r) {
   return true;
 }
 
-bool SaveSettingsFile(const std::string& path, const SettingsRecord& record) {
-  const std::vector<std::uint8_t> bytes = EncodeSettings(record);
-  const std::string temporary = path + ".tmp";
-  std::FILE* f = std::fopen(temporary.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fflush(f) == 0 && ok;
-  ok = ::fsync(fileno(f)) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (!ok || std::rename(temporary.c_str(), path.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    return false;
-  }
-  return true;
+bool SaveSettingsFile(const std::string& path, const SettingsRecord& record, std::string* reason) {
+  return ReplaceFile(path, EncodeSettings(record), reason);
 }
 
 bool LoadSettingsFile(const std::string& path, SettingsRecord& record) {

@@ -41,8 +41,9 @@ std::vector<std::uint8_t> EncodeSettings(const SettingsRecord& record);
 bool DecodeSettings(const std::vector<std::uint8_t>& bytes, SettingsRecord& record);
 
 /// Writes @p path through a temporary file in the same directory renamed over
-/// it, so a crash mid-write leaves the old settings intact. False on failure.
-bool SaveSettingsFile(const std::string& path, const SettingsRecord& record);
+/// it, so a crash mid-write leaves the old settings intact. False on failure,
+/// with the system's reason in @p reason when given.
+bool SaveSettingsFile(const std::string& path, const SettingsRecord& record, std::string* reason = nullptr);
 
 /// False when the file cannot be read or is not a record (the caller then
 /// applies the built-in defaults).

@@ -1,6 +1,10 @@
 #include "widgets/Numedit.h"
 
+#include <QApplication>
 #include <QFocusEvent>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTabWidget>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QTimer>
@@ -26,6 +30,20 @@ QString fromStd(const std::string& s) { return QString::fromStdString(s); }
 // had just received the focus must not validate in turn.
 int refusing = 0;
 
+/// Brings forward every page (of a tab or stack widget) that holds @p field,
+/// so that a field refused after its page was left can be seen and edited.
+void showOwnPage(QWidget* field) {
+  QWidget* child = field;
+  for (QWidget* parent = field->parentWidget(); parent; child = parent, parent = parent->parentWidget()) {
+    auto* stack = qobject_cast<QStackedWidget*>(parent);
+    if (!stack) continue;
+    if (auto* tabs = qobject_cast<QTabWidget*>(stack->parentWidget()))
+      tabs->setCurrentWidget(child);
+    else
+      stack->setCurrentWidget(child);
+  }
+}
+
 /// "%g" as C writes it, for the range message.
 QString generalNumber(double value) {
   char buf[64];
@@ -43,7 +61,11 @@ TNumEdit::TNumEdit(QWidget* parent) : QLineEdit(parent) {
 bool TNumEdit::tryValue(double& value) const {
   bool ok = false;
   const QString t = text().trimmed();
-  double v = QLocale().toDouble(t, &ok);
+  // No thousands separators: in a comma-decimal locale "10.368" is not ten
+  // thousand; it is read as written with a full stop below.
+  QLocale locale;
+  locale.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
+  double v = locale.toDouble(t, &ok);
   if (!ok) v = QLocale::c().toDouble(t, &ok);
   if (!ok || !std::isfinite(v)) return false;
   value = v;
@@ -75,6 +97,13 @@ QString TNumEdit::formatValue(double x) const {
 
 void TNumEdit::SetValue(double value) { setText(formatValue(value)); }
 
+void TNumEdit::setNumberText(const QString& number) {
+  QString s = number;
+  const QChar point = QLocale().decimalPoint().at(0);
+  if (point != QLatin1Char('.')) s.replace(QLatin1Char('.'), point);
+  setText(s);
+}
+
 void TNumEdit::SetDecimals(int decimals) { decimals_ = std::clamp(decimals, 0, kMaxDecimals); }
 
 void TNumEdit::SetMaxValue(double value) {
@@ -89,30 +118,40 @@ void TNumEdit::SetEditType(bool integer) { integerEdit_ = integer; }
 
 void TNumEdit::refuse(const QString& message) {
   ++refusing;
+  // The field is shown first, so the message can be read next to it.
+  showOwnPage(this);
   CurrentDialogs().error(this, message);
   selectAll();
   setFocus(Qt::OtherFocusReason);
   --refusing;
-  // Keep the focus here once the message box has handed it back.
+  // Keep the focus here once the message box has handed it back, unless
+  // the user has since moved on within the window.
   QTimer::singleShot(0, this, [this] {
+    QWidget* now = QApplication::focusWidget();
+    if (now && now != this && now->window() == window()) return;
     ++refusing;
     setFocus(Qt::OtherFocusReason);
     --refusing;
   });
 }
 
+bool TNumEdit::check(QString* message) const {
+  double value = 0.0;
+  QString why;
+  if (!tryValue(value))
+    why = QStringLiteral("'%1' is not a valid numeric input.").arg(text());
+  else if (value < min_ || value > max_)
+    why = QStringLiteral("Value must be between %1 and %2").arg(generalNumber(min_), generalNumber(max_));
+  if (message) *message = why;
+  return why.isEmpty();
+}
+
 bool TNumEdit::DoExit() {
   if (validating_) return false;
   validating_ = true;
-  double value = 0.0;
-  bool accepted = false;
-  if (!tryValue(value)) {
-    refuse(QStringLiteral("'%1' is not a valid numeric input.").arg(text()));
-  } else if (value < min_ || value > max_) {
-    refuse(QStringLiteral("Value must be between %1 and %2").arg(generalNumber(min_), generalNumber(max_)));
-  } else {
-    accepted = true;
-  }
+  QString message;
+  const bool accepted = check(&message);
+  if (!accepted) refuse(message);
   validating_ = false;
   return accepted;
 }
@@ -124,20 +163,36 @@ void TNumEdit::focusOutEvent(QFocusEvent* event) {
   const Qt::FocusReason reason = event->reason();
   if (validating_ || refusing > 0 || reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
     return;
+  // A message box now would run inside the focus change: the click that
+  // moved the focus (Calculate, a radio button) would be lost. Validate once
+  // the change is over instead.
+  QMetaObject::invokeMethod(this, &TNumEdit::exitCheck, Qt::QueuedConnection);
+}
+
+void TNumEdit::exitCheck() {
+  // Back in the field (the action that took the focus refused this field
+  // itself, or the user returned): the next exit validates.
+  if (hasFocus() || validating_ || refusing > 0) return;
   if (DoExit()) emit exited();
+}
+
+void TNumEdit::moveFocus(bool next) {
+  if (!focusNextPrevChild(next)) return;
+  // The window's tab order stops once at a radio group; the group is
+  // entered at its checked button, not at an unchecked one.
+  auto* radio = qobject_cast<QRadioButton*>(QApplication::focusWidget());
+  if (!radio || radio->isChecked() || !radio->autoExclusive() || !radio->parentWidget()) return;
+  for (QRadioButton* sibling : radio->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
+    if (sibling->isChecked() && sibling->autoExclusive() && sibling->isVisible() && sibling->isEnabled()) {
+      sibling->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+      return;
+    }
 }
 
 void TNumEdit::keyPressEvent(QKeyEvent* event) {
   const int key = event->key();
   if (key == Qt::Key_Up || key == Qt::Key_Down) {
-    if (QWidget* w = window()) {
-      QWidget* next = key == Qt::Key_Up ? previousInFocusChain() : nextInFocusChain();
-      // Walk to the next control that takes the keyboard focus.
-      while (next && next != this && !(next->focusPolicy() & Qt::TabFocus && next->isVisible() && next->isEnabled()))
-        next = key == Qt::Key_Up ? next->previousInFocusChain() : next->nextInFocusChain();
-      if (next && next != this && w->isAncestorOf(next))
-        next->setFocus(key == Qt::Key_Up ? Qt::BacktabFocusReason : Qt::TabFocusReason);
-    }
+    moveFocus(key == Qt::Key_Down);
     QLineEdit::keyPressEvent(event);
     return;
   }
@@ -153,7 +208,8 @@ void TNumEdit::keyPressEvent(QKeyEvent* event) {
     return;
   }
   if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut) ||
-      event->matches(QKeySequence::Paste)) {
+      event->matches(QKeySequence::Paste) || event->matches(QKeySequence::SelectAll) ||
+      event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
     QLineEdit::keyPressEvent(event);
     return;
   }

@@ -41,6 +41,14 @@ class TNumEdit : public QLineEdit {
   /// that fill labels the same way).
   QString formatValue(double value) const;
 
+  /// Writes a number already formatted with a full stop as decimal point,
+  /// in the locale's own decimal separator.
+  void setNumberText(const QString& text);
+
+  /// True when the text is a number within Min ... Max; otherwise false with
+  /// the message the user is shown in @p message.
+  bool check(QString* message = nullptr) const;
+
   /// The exit validation: true when the text is a number within the limits.
   /// Otherwise the user is told, the text selected and the focus kept.
   bool DoExit();
@@ -55,6 +63,10 @@ class TNumEdit : public QLineEdit {
 
  private:
   void refuse(const QString& message);
+  /// The exit validation of a focus change, run once the change is over.
+  void exitCheck();
+  /// Moves the focus to the previous or next input of the window.
+  void moveFocus(bool next);
 
   int decimals_ = 0;
   double max_ = 10.0;

@@ -230,8 +230,9 @@ TEST_F(MainFormTest, TypedRangeReadsBackUnchanged) {
   EXPECT_EQ(field(f, "Range"), "1000.0");
   EXPECT_EQ(field(f, "Bearing"), "90.0");
   // Imperial: the typed number is miles.
-  find<TNumEdit>(f, "Range")->setText("10");
   click(f, "Imperial");
+  find<TNumEdit>(f, "Range")->setText("10");
+  click(f, "CalculateBtn");
   EXPECT_EQ(field(f, "Range"), "10.0");
   EXPECT_EQ(text(f, "PLEN"), "16.1 km");
 }

@@ -1,6 +1,10 @@
 // The numeric entry field through the real widget, offscreen.
 #include <QApplication>
 #include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -133,4 +137,117 @@ TEST(TNumEdit, NonNumericTextGivesZeroAndAMessage) {
   EXPECT_EQ(field.GetValue(), 0.0);
   ASSERT_EQ(dialogs.errors.size(), 1u);
   EXPECT_EQ(dialogs.errors[0].toStdString(), "'abc' is not a valid numeric input.");
+}
+
+TEST(TNumEdit, UpAndDownFollowTheTabOrderPastUncheckedRadioButtons) {
+  tarnvale::test::RecordingDialogs dialogs;
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  auto* first = new TNumEdit;
+  auto* a = new QRadioButton("a");
+  auto* b = new QRadioButton("b");
+  auto* c = new QRadioButton("c");
+  auto* second = new TNumEdit;
+  for (QWidget* w : std::initializer_list<QWidget*>{first, a, b, c, second}) layout->addWidget(w);
+  b->setChecked(true);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  first->setFocus();
+  QTest::keyClick(first, Qt::Key_Down);
+  EXPECT_TRUE(b->hasFocus());  // the group is entered at its checked button
+  second->setFocus();
+  QTest::keyClick(second, Qt::Key_Up);
+  EXPECT_TRUE(b->hasFocus());
+  EXPECT_TRUE(dialogs.errors.empty());
+}
+
+TEST(TNumEdit, SelectAllUndoAndRedoWork) {
+  TNumEdit field;
+  field.show();
+  field.setFocus();
+  field.setText("12");
+  field.end(false);
+  QTest::keyClicks(&field, "5");
+  EXPECT_EQ(field.text(), "125");
+  QTest::keySequence(&field, QKeySequence::Undo);
+  EXPECT_EQ(field.text(), "12");
+  QTest::keySequence(&field, QKeySequence::Redo);
+  EXPECT_EQ(field.text(), "125");
+  QTest::keySequence(&field, QKeySequence::SelectAll);
+  EXPECT_EQ(field.selectedText(), "125");
+  QTest::keyClicks(&field, "7");
+  EXPECT_EQ(field.text(), "7");
+}
+
+TEST(TNumEdit, ClickThatMovesTheFocusIsDeliveredBeforeTheExitMessage) {
+  tarnvale::test::RecordingDialogs dialogs;
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  auto* field = new TNumEdit;
+  field->SetMaxValue(16);
+  auto* button = new QPushButton("Go");
+  layout->addWidget(field);
+  layout->addWidget(button);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  int clicks = 0;
+  QObject::connect(button, &QPushButton::clicked, [&] {
+    ++clicks;
+    EXPECT_TRUE(dialogs.errors.empty());  // no box opened inside the focus change
+  });
+  field->setFocus();
+  field->setText("17");
+  QTest::mouseClick(button, Qt::LeftButton);
+  EXPECT_EQ(clicks, 1);
+  QCoreApplication::processEvents();
+  ASSERT_EQ(dialogs.errors.size(), 1u);
+  EXPECT_EQ(dialogs.errors[0].toStdString(), "Value must be between 0 and 16");
+  EXPECT_TRUE(field->hasFocus());
+}
+
+TEST(TNumEdit, FieldOnAPageLeftBehindIsBroughtBackWhenRefused) {
+  tarnvale::test::RecordingDialogs dialogs;
+  QTabWidget tabs;
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  auto* field = new TNumEdit;
+  layout->addWidget(field);
+  auto* other = new QLineEdit;
+  tabs.addTab(page, "one");
+  tabs.addTab(other, "two");
+  tabs.show();
+  QApplication::setActiveWindow(&tabs);
+  field->setFocus();
+  field->setText("abc");
+  tabs.setCurrentIndex(1);
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(dialogs.errors.size(), 1u);
+  EXPECT_EQ(dialogs.errors[0].toStdString(), "'abc' is not a valid numeric input.");
+  EXPECT_EQ(tabs.currentIndex(), 0);
+  EXPECT_TRUE(field->hasFocus());
+}
+
+TEST(TNumEdit, CommaDecimalLocaleWritesAndReadsTheComma) {
+  const QLocale previous;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  TNumEdit field;
+  field.SetDecimals(3);
+  field.SetValue(10.368);
+  EXPECT_EQ(field.text(), "10,368");
+  double value = 0.0;
+  ASSERT_TRUE(field.tryValue(value));
+  EXPECT_EQ(value, 10.368);
+  field.setNumberText("1234.5");
+  EXPECT_EQ(field.text(), "1234,5");
+  // A pasted full stop is a decimal point, not a thousands separator.
+  field.setText("10.368");
+  ASSERT_TRUE(field.tryValue(value));
+  EXPECT_EQ(value, 10.368);
+  field.show();
+  field.setFocus();
+  field.clear();
+  QTest::keyClicks(&field, "2.5,7");
+  EXPECT_EQ(field.text(), "25,7");
+  QLocale::setDefault(previous);
 }
