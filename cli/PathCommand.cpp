@@ -9,6 +9,7 @@
 #include "cli/Commands.h"
 #include "cli/MissingTilesReport.h"
 #include "cli/NumberArgs.h"
+#include "climate/Zones.h"
 #include "model/ModelDriver.h"
 #include "model/P676.h"
 #include "session/ResultText.h"
@@ -100,9 +101,15 @@ int pathTooShort(bool json, Io& io, const CSRTM* terrain = nullptr) {
   return kExitInvalid;
 }
 
-/// Reads "dist_km,height_m[,zone]" lines (a header line is skipped).
+/// Ground heights a supplied profile may hold (m): below the lowest shore
+/// and above the highest summit there is no terrain to describe.
+constexpr double kLowestProfileHeightM = -500.0;
+constexpr double kHighestProfileHeightM = 10000.0;
+
+/// Reads "dist_km,height_m[,zone]" lines (a header line is skipped). The
+/// distances are counted from the first sample, whatever the file starts at.
 bool readProfileCsv(const std::string& file, TerrainProfile& profile, Io& io) {
-  std::ifstream in(file);
+  std::ifstream in(file, std::ios::binary);
   if (!in) {
     io.err << "tarnvale-cli: cannot read the profile file '" << file << "'\n";
     return false;
@@ -112,6 +119,13 @@ bool readProfileCsv(const std::string& file, TerrainProfile& profile, Io& io) {
   while (std::getline(in, line)) {
     ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    // A profile is text: a control byte (a NUL, say) means some other file.
+    for (unsigned char c : line) {
+      if (c < 0x20 && c != '\t') {
+        io.err << "tarnvale-cli: line " << lineNumber << " of the profile is not text\n";
+        return false;
+      }
+    }
     if (line.find_first_not_of(" \t") == std::string::npos) continue;
     std::vector<std::string> cells;
     std::stringstream row(line);
@@ -126,14 +140,20 @@ bool readProfileCsv(const std::string& file, TerrainProfile& profile, Io& io) {
       io.err << "tarnvale-cli: line " << lineNumber << " of the profile is not dist_km,height_m[,zone]\n";
       return false;
     }
-    int zone = 3;
+    int zone = zones::kInland;
     if (cells.size() >= 3 && !cells[2].empty()) {
       const auto z = ParsePlainNumber(cells[2]);
-      if (!z || *z < 0 || *z > 255 || *z != static_cast<int>(*z)) {
-        io.err << "tarnvale-cli: line " << lineNumber << ": the zone must be a whole number 0 to 255\n";
+      if (!z || (*z != zones::kSea && *z != zones::kCoastalLand && *z != zones::kInland)) {
+        io.err << "tarnvale-cli: line " << lineNumber
+               << ": the zone must be 1 (sea), 2 (coastal land) or 3 (inland)\n";
         return false;
       }
       zone = static_cast<int>(*z);
+    }
+    if (*height < kLowestProfileHeightM || *height > kHighestProfileHeightM) {
+      io.err << "tarnvale-cli: line " << lineNumber << ": the height must lie between " << kLowestProfileHeightM
+             << " and " << kHighestProfileHeightM << " m\n";
+      return false;
     }
     if (n >= TerrainProfile::kCapacity) {
       io.err << "tarnvale-cli: a profile holds at most " << TerrainProfile::kCapacity << " samples\n";
@@ -152,8 +172,23 @@ bool readProfileCsv(const std::string& file, TerrainProfile& profile, Io& io) {
     io.err << "tarnvale-cli: a profile needs at least 3 samples\n";
     return false;
   }
+  // The model measures every distance from the transmitter at the first
+  // sample: a file that starts at 12.5 km is moved back to start at 0.
+  const double first = profile.dist[0];
+  for (int i = 0; i < n; ++i) profile.dist[i] -= first;
+  // Shifting big distances can merge neighbours; they must still increase.
+  for (int i = 1; i < n; ++i) {
+    if (!(profile.dist[i] > profile.dist[i - 1])) {
+      io.err << "tarnvale-cli: the profile's distances are too close to tell apart\n";
+      return false;
+    }
+  }
   profile.n = n;
-  profile.pathLength = profile.dist[n - 1] - profile.dist[0];
+  profile.pathLength = profile.dist[n - 1];
+  if (profile.pathLength > kRangeLimits.max) {
+    io.err << "tarnvale-cli: a profile covers at most " << kRangeLimits.max << " km\n";
+    return false;
+  }
   return true;
 }
 

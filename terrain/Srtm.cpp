@@ -17,8 +17,9 @@ bool inRange(double latitude, double longitude) {
          longitude < kMaxLongitude;
 }
 
-// The grid line nearest to x (degrees).
-double snapToGrid(double x) { return std::floor(x * kSamplesPerDegree + 0.5) * kSpacingDeg; }
+// Index of the grid line nearest to x (degrees), counted in spacings from 0;
+// the line lies at index x spacing. x is within the map, so the index fits.
+int gridIndex(double x) { return static_cast<int>(std::floor(x * kSamplesPerDegree + 0.5)); }
 
 }  // namespace
 
@@ -119,9 +120,8 @@ int CSRTM::heightAt(double latitude, double longitude, bool interpolate) const {
 
 int CSRTM::plainHeight(double latitude, double longitude) const {
   const auto cell = cellOf(latitude, longitude);
-  if (!cell || !available(*cell)) return kMissingValue;
-  int s = findCell(*cell);
-  if (s < 0) s = loadCell(*cell);
+  if (!cell) return kMissingValue;
+  const int s = slotFor(*cell);
   if (s < 0) return kMissingValue;
   const CSRTMTILE& tile = slots_[s];
   if (!tile.loaded()) return kSeaValue;
@@ -133,19 +133,61 @@ int CSRTM::plainHeight(double latitude, double longitude) const {
   return tile.sampleAt(static_cast<int>(row), static_cast<int>(j));
 }
 
+int CSRTM::slotFor(Cell cell) const {
+  if (!available(cell)) return -1;
+  const int s = findCell(cell);
+  return s >= 0 ? s : loadCell(cell);
+}
+
+int CSRTM::nodeHeight(Cell home, int latitudeIndex, int longitudeIndex) const {
+  // The node lies on the map only where a point there would (-90 <= latitude
+  // < 90, -180 <= longitude < 180).
+  if (latitudeIndex < kSouthmostCell * kSamplesPerDegree || latitudeIndex >= -kSouthmostCell * kSamplesPerDegree ||
+      longitudeIndex < kWestmostCell * kSamplesPerDegree || longitudeIndex >= -kWestmostCell * kSamplesPerDegree)
+    return kMissingValue;
+  // Neighbouring tiles repeat each other's edges, so a node on the edge of
+  // the point's own tile is read there, without a second tile. Otherwise the
+  // node is read from the cell a point exactly on it names.
+  Cell cell = home;
+  int row = kLastIndex - (latitudeIndex - cell.south * kSamplesPerDegree);
+  int column = longitudeIndex - cell.west * kSamplesPerDegree;
+  if (row < 0 || row > kLastIndex || column < 0 || column > kLastIndex) {
+    const auto corner = [](int index) {
+      return index >= 0 ? index / kSamplesPerDegree : (index - kSamplesPerDegree) / kSamplesPerDegree;
+    };
+    cell = Cell{corner(latitudeIndex), corner(longitudeIndex)};
+    row = kLastIndex - (latitudeIndex - cell.south * kSamplesPerDegree);
+    column = longitudeIndex - cell.west * kSamplesPerDegree;
+  }
+  const int s = slotFor(cell);
+  if (s < 0) return kMissingValue;
+  const CSRTMTILE& tile = slots_[s];
+  if (!tile.loaded()) return kSeaValue;
+  if (row < 0 || row > kLastIndex || column < 0 || column > kLastIndex) return kSeaValue;
+  return tile.sampleAt(row, column);
+}
+
 int CSRTM::interpolatedHeight(double latitude, double longitude) const {
   // The corners of the grid cell holding the point, in the order north-west,
   // north-east, south-west, south-east (the order of the weighted sums).
-  const double north = snapToGrid(latitude + kHalfSpacingDeg);
-  const double south = snapToGrid(latitude - kHalfSpacingDeg);
-  const double west = snapToGrid(longitude - kHalfSpacingDeg);
-  const double east = snapToGrid(longitude + kHalfSpacingDeg);
-  const double cornerLat[4] = {north, north, south, south};
-  const double cornerLon[4] = {west, east, west, east};
+  // Each corner is read at the node its snap names, by whole indices: going
+  // back through the truncating plain lookup would turn a snapped 517 / 1200,
+  // which the division gives back as 516.99999..., into the node one row
+  // south or one column west.
+  const int northIndex = gridIndex(latitude + kHalfSpacingDeg);
+  const int southIndex = gridIndex(latitude - kHalfSpacingDeg);
+  const int westIndex = gridIndex(longitude - kHalfSpacingDeg);
+  const int eastIndex = gridIndex(longitude + kHalfSpacingDeg);
+  const int cornerLatIndex[4] = {northIndex, northIndex, southIndex, southIndex};
+  const int cornerLonIndex[4] = {westIndex, eastIndex, westIndex, eastIndex};
+  const Cell home = *cellOf(latitude, longitude);  // heightAt has checked the point lies on the map
+  double cornerLat[4], cornerLon[4];
   int height[4];
   int sea = 0, missing = 0;
   for (int k = 0; k < 4; ++k) {
-    height[k] = plainHeight(cornerLat[k], cornerLon[k]);
+    cornerLat[k] = cornerLatIndex[k] * kSpacingDeg;
+    cornerLon[k] = cornerLonIndex[k] * kSpacingDeg;
+    height[k] = nodeHeight(home, cornerLatIndex[k], cornerLonIndex[k]);
     if (height[k] == kSeaValue) ++sea;
     if (height[k] == kMissingValue) ++missing;
   }

@@ -125,6 +125,13 @@ class CSRTM {
 
   int plainHeight(double latitude, double longitude) const;
   int interpolatedHeight(double latitude, double longitude) const;
+  /// The height at the grid node latitudeIndex / 1200, longitudeIndex / 1200
+  /// (degrees): from the tile of @p home when the node lies on it, else from
+  /// the tile of the cell a point exactly on the node names.
+  int nodeHeight(Cell home, int latitudeIndex, int longitudeIndex) const;
+  /// The slot holding the cell's tile, loading it if need be; -1 when the
+  /// cell is unavailable or its tile cannot be read.
+  int slotFor(Cell cell) const;
   int findCell(Cell cell) const;
   int loadCell(Cell cell) const;
   bool available(Cell cell) const;

@@ -17,3 +17,7 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNVA
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+
+# Every reader under libFuzzer for a short while (clang, its own build folder).
+FUZZ_BUILD_DIR="$PWD/build-fuzz" tools/fuzz.sh "${FUZZ_SECONDS:-30}"
+

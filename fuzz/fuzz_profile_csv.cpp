@@ -1,0 +1,37 @@
+// The --profile CSV of tarnvale-cli path: any file is either refused with exit
+// 2 and a message, or computed without a NaN or infinity in the output.
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "FuzzFiles.h"
+#include "cli/Cli.h"
+#include "cli/Commands.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace tarnvale;
+  if (size > 64 * 1024) return 0;
+  cli::PathOptions options;
+  options.profileFile = fuzz::WriteScratch("profile.csv", data, size);
+  options.json = (size % 2) == 0;
+  std::ostringstream out, err;
+  cli::Io io{out, err};
+  const int status = cli::RunPath(options, io);
+  if (status == cli::kExitUsage && err.str().empty()) std::abort();
+  if (status == cli::kExitOk) {
+    const std::string text = out.str();
+    if (options.json) {
+      // The JSON writer turns a NaN or an infinity into null; only the
+      // bearing, which a supplied profile has none of, may be null.
+      const nlohmann::json result = nlohmann::json::parse(text);
+      for (const auto& [key, value] : result.items())
+        if (value.is_null() && key != "bearing_deg") std::abort();
+    } else if (text.find("nan") != std::string::npos || text.find("inf") != std::string::npos) {
+      std::abort();
+    }
+  }
+  return 0;
+}
