@@ -65,6 +65,9 @@ clean_root_create() {
   mount --make-rslave "$clean_root_dir/dev"
   mount -t sysfs sysfs "$clean_root_dir/sys"
   cp /etc/resolv.conf "$clean_root_dir/etc/resolv.conf" 2>/dev/null || true
+  # A minimal root has no hosts file; a real machine names localhost in it.
+  [ -s "$clean_root_dir/etc/hosts" ] || printf '127.0.0.1\tlocalhost\n::1\tlocalhost ip6-localhost ip6-loopback\n' \
+    > "$clean_root_dir/etc/hosts"
   # No package's service starts inside the root: the tests start their own.
   printf '#!/bin/sh\nexit 101\n' > "$clean_root_dir/usr/sbin/policy-rc.d"
   chmod 755 "$clean_root_dir/usr/sbin/policy-rc.d"
