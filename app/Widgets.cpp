@@ -221,21 +221,23 @@ void TProfileChart::show(const ProfileChartData& d) {
   bottom_->applyNiceNumbers();
 }
 
-QByteArray TProfileChart::toSvg() {
+QByteArray ChartToSvg(QChartView& view, const QString& title) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   QSvgGenerator svg;
   svg.setOutputDevice(&buffer);
-  svg.setSize(size());
-  svg.setViewBox(QRect(QPoint(0, 0), size()));
+  svg.setSize(view.size());
+  svg.setViewBox(QRect(QPoint(0, 0), view.size()));
   if (QScreen* screen = QGuiApplication::primaryScreen()) svg.setResolution(qRound(screen->logicalDotsPerInch()));
-  svg.setTitle(QStringLiteral("Terrain profile"));
+  svg.setTitle(title);
   QPainter painter(&svg);
-  render(&painter);
+  view.render(&painter);
   painter.end();
   return bytes;
 }
+
+QByteArray TProfileChart::toSvg() { return ChartToSvg(*this, QStringLiteral("Terrain profile")); }
 
 QImage TProfileChart::toImage() { return grab().toImage(); }
 

@@ -78,6 +78,10 @@ class TLocationEdit : public QLineEdit {
   void keyPressEvent(QKeyEvent* event) override;
 };
 
+/// @p view drawn as SVG with vector text and paths, at the screen's
+/// resolution, titled @p title: what the charts put on the clipboard.
+QByteArray ChartToSvg(QChartView& view, const QString& title);
+
 /// The profile chart: terrain and earth bulge as areas, the line-of-sight
 /// string and the two edges of the first Fresnel zone as lines. Drag to zoom
 /// (right click zooms back out), double click to copy.

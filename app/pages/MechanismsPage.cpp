@@ -1,13 +1,8 @@
 #include "app/pages/MechanismsPage.h"
 
-#include <QBuffer>
-#include <QGuiApplication>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QScreen>
 #include <QShowEvent>
-#include <QSvgGenerator>
 #include <QVBoxLayout>
 #include <QtCharts/QChart>
 #include <QtCharts/QLineSeries>
@@ -16,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/Widgets.h"
 #include "model/ModelDriver.h"
 #include "session/MechanismsChart.h"
 #include "widgets/Dialogs.h"
@@ -84,21 +80,7 @@ TMechanismsChart::TMechanismsChart(QWidget* parent) : QChartView(parent) {
   }
 }
 
-QByteArray TMechanismsChart::toSvg() {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QSvgGenerator svg;
-  svg.setOutputDevice(&buffer);
-  svg.setSize(size());
-  svg.setViewBox(QRect(QPoint(0, 0), size()));
-  if (QScreen* screen = QGuiApplication::primaryScreen()) svg.setResolution(qRound(screen->logicalDotsPerInch()));
-  svg.setTitle(QStringLiteral("Model Results"));
-  QPainter painter(&svg);
-  render(&painter);
-  painter.end();
-  return bytes;
-}
+QByteArray TMechanismsChart::toSvg() { return ChartToSvg(*this, QStringLiteral("Model Results")); }
 
 QImage TMechanismsChart::toImage() { return grab().toImage(); }
 
