@@ -63,7 +63,9 @@ clean_root_create() {
   mount -t proc proc "$clean_root_dir/proc"
   mount --rbind /dev "$clean_root_dir/dev"
   mount --make-rslave "$clean_root_dir/dev"
-  mount -t sysfs sysfs "$clean_root_dir/sys"
+  # /sys with what is mounted below it (the cgroup file system, which slurmd needs).
+  mount --rbind /sys "$clean_root_dir/sys"
+  mount --make-rslave "$clean_root_dir/sys"
   cp /etc/resolv.conf "$clean_root_dir/etc/resolv.conf" 2>/dev/null || true
   # A minimal root has no hosts file; a real machine names localhost in it.
   [ -s "$clean_root_dir/etc/hosts" ] || printf '127.0.0.1\tlocalhost\n::1\tlocalhost ip6-localhost ip6-loopback\n' \

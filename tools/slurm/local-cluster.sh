@@ -30,7 +30,7 @@ local_cluster_start() {
   trap 'local_cluster_stop' EXIT
   trap 'exit 130' INT TERM
   local d="$local_cluster_dir"
-  mkdir -p "$d/state" "$d/spool" "$d/munge"
+  mkdir -p "$d/state" "$d/spool/tarnvale-node" "$d/munge"
   chmod 711 "$d/munge"
   dd if=/dev/urandom of="$d/munge/munge.key" bs=1024 count=1 status=none
   chmod 400 "$d/munge/munge.key"
