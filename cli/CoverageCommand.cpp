@@ -21,15 +21,6 @@
 namespace tarnvale::cli {
 namespace {
 
-/// A text in the given format, or, without one, the first format that reads it.
-CLocator locationIn(const std::string& text, int format) {
-  if (format >= 0) return ParseLocation(text, format);
-  for (int f : {kFormatLocator, kFormatGridReference, kFormatDegrees, kFormatDms}) {
-    CLocator location = ParseLocation(text, f);
-    if (location.isValid()) return location;
-  }
-  return CLocator();
-}
 
 CoverageStyle styleNamed(const std::string& name) {
   if (name == "mono") return CoverageStyle::Monochrome;
@@ -310,7 +301,7 @@ int RunCoverageSites(const CoverageOptions& o, Io& io) {
 
 int RunCoverageCommand(const CoverageOptions& o, Io& io) {
   if (!o.sites.empty()) return RunCoverageSites(o, io);
-  const CLocator tx = locationIn(o.tx, o.format);
+  const CLocator tx = LocationIn(o.tx, o.format);
   if (!tx.isValid()) {
     io.err << "Invalid TX Locator\n";
     return kExitInvalid;

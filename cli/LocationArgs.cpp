@@ -49,4 +49,13 @@ CLocator ParseLocation(const std::string& text, int format) {
   return location;
 }
 
+CLocator LocationIn(const std::string& text, int format) {
+  if (format >= 0) return ParseLocation(text, format);
+  for (int f : {kFormatLocator, kFormatGridReference, kFormatDegrees, kFormatDms}) {
+    CLocator location = ParseLocation(text, f);
+    if (location.isValid()) return location;
+  }
+  return CLocator();
+}
+
 }  // namespace tarnvale::cli

@@ -15,4 +15,9 @@ const std::map<std::string, int>& FormatNames();
 /// as latitude and longitude too.
 CLocator ParseLocation(const std::string& text, int format);
 
+/// @p text in @p format, or, when @p format is negative, in the first format
+/// that reads it: locator, grid reference, decimal degrees,
+/// degrees-minutes-seconds. Not valid when none does.
+CLocator LocationIn(const std::string& text, int format);
+
 }  // namespace tarnvale::cli

@@ -8,26 +8,11 @@
 
 namespace tarnvale::cli {
 
-namespace {
-
-/// A text in the given format, or, without one, the first format that reads
-/// it: locator, grid reference, decimal degrees, degrees-minutes-seconds.
-CLocator locationIn(const std::string& text, int format) {
-  if (format >= 0) return ParseLocation(text, format);
-  for (int f : {kFormatLocator, kFormatGridReference, kFormatDegrees, kFormatDms}) {
-    CLocator location = ParseLocation(text, f);
-    if (location.isValid()) return location;
-  }
-  return CLocator();
-}
-
-}  // namespace
-
 int ResolveEnds(const EndsOptions& ends, CLocator& tx, CLocator& rx, Io& io) {
   const int txFormat = ends.txFormat >= 0 ? ends.txFormat : ends.format;
   const int rxFormat = ends.rxFormat >= 0 ? ends.rxFormat : ends.format;
-  tx = locationIn(ends.tx, txFormat);
-  rx = locationIn(ends.rx, rxFormat);
+  tx = LocationIn(ends.tx, txFormat);
+  rx = LocationIn(ends.rx, rxFormat);
   if (!rx.isValid()) io.err << "Invalid RX Locator\n";
   if (!tx.isValid()) io.err << "Invalid TX Locator\n";
   return (tx.isValid() && rx.isValid()) ? kExitOk : kExitInvalid;
