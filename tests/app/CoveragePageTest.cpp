@@ -364,9 +364,15 @@ TEST_F(CoveragePageTest, EventLoopKeepsTurningDuringAPlot) {
   RecordProperty("longestWaitMs", static_cast<int>(plotWait));
   RecordProperty("longestBusyMs", static_cast<int>(plotBusy));
   RecordProperty("idleMachineDelayMs", static_cast<int>(machineDelay));
+#if defined(__SANITIZE_ADDRESS__)
+  // The sanitizers slow every allocation several times over: the stalls are
+  // measured in the optimised build; here the loop need only keep turning.
+  (void)kStallMs;
+#else
   EXPECT_LT(plotBusy, kStallMs) << "ms of event handling in one stretch";
   EXPECT_LT(plotWait, kStallMs + machineDelay)
       << "ms between two timer events; the idle machine alone delayed them by " << machineDelay << " ms";
+#endif
 }
 
 TEST_F(CoveragePageTest, DoubleClickCopiesThePicture) {
