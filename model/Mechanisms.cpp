@@ -29,13 +29,32 @@ double rayCosine(const double* x, const double* h, int a, int b) {
   return std::cos(std::atan2(0.001 * (h[b] - h[a]), x[b] - x[a]));
 }
 
-double edgeParameterOf(const double* x, const double* h, int i, int a, int b, double radiusKm, double wavelengthM,
+inline double edgeParameterOf(const double* x, const double* h, int i, int a, int b, double radiusKm, double wavelengthM,
                        double cosAlpha) {
   const double u = x[i] - x[a];
   const double w = x[b] - x[i];
   const double span = x[b] - x[a];
   const double clearance = 1000.0 * u * w / (2.0 * radiusKm) + h[i] - (h[a] * w + h[b] * u) / span;
   return cosAlpha * clearance * std::sqrt(0.002 * span / (wavelengthM * u * w));
+}
+
+// The parameters of the samples first..last into nu[first..last], then the
+// first of them greater than @p best and than every earlier one: its index,
+// or -1 with @p best unchanged. Two passes, so that the compiler turns the
+// arithmetic into vector instructions; the values are those of a single pass.
+int greatestEdge(const double* __restrict x, const double* __restrict h, double* __restrict nu, int first, int last,
+                 int a, int b, double radiusKm, double wavelengthM, double cosAlpha, double& best) {
+  for (int i = first; i <= last; ++i) nu[i] = edgeParameterOf(x, h, i, a, b, radiusKm, wavelengthM, cosAlpha);
+  int edge = -1;
+  double greatest = best;  // a local, so the search keeps it in a register
+  for (int i = first; i <= last; ++i) {
+    if (nu[i] > greatest) {
+      greatest = nu[i];
+      edge = i;
+    }
+  }
+  best = greatest;
+  return edge;
 }
 
 }  // namespace
@@ -65,13 +84,8 @@ bool CTerrain::diffraction() {
   const double* x = p.dist.data();
   const double* h = p.height.data();
   const double cosWhole = n >= 2 ? rayCosine(x, h, 0, n - 1) : 0.0;
-  for (int i = 1; i <= n - 2; ++i) {
-    const double nu = edgeParameterOf(x, h, i, 0, n - 1, ae, lambda, cosWhole);
-    if (nu > best) {
-      best = nu;
-      e = i;
-    }
-  }
+  double* nu = scratch_.data();
+  if (const int edge = greatestEdge(x, h, nu, 1, n - 2, 0, n - 1, ae, lambda, cosWhole, best); edge >= 0) e = edge;
   r_.principalEdge = e;
   r_.txEdge = e;
   r_.rxEdge = e;
@@ -108,13 +122,7 @@ bool CTerrain::diffraction() {
     double bestT = kNoEdge;
     int edge = e;
     const double cosTx = rayCosine(x, h, 0, e);
-    for (int i = 1; i <= e - 1; ++i) {
-      const double nu = edgeParameterOf(x, h, i, 0, e, ae, lambda, cosTx);
-      if (nu > bestT) {
-        bestT = nu;
-        edge = i;
-      }
-    }
+    if (const int found = greatestEdge(x, h, nu, 1, e - 1, 0, e, ae, lambda, cosTx, bestT); found >= 0) edge = found;
     lt = loss::KnifeEdgeLoss(bestT);
     r_.txEdge = lt > 0.0 ? edge : e;
   }
@@ -123,13 +131,8 @@ bool CTerrain::diffraction() {
     double bestR = kNoReceiverEdge;
     int edge = e;
     const double cosRx = rayCosine(x, h, e, n - 1);
-    for (int i = e + 1; i <= n - 2; ++i) {
-      const double nu = edgeParameterOf(x, h, i, e, n - 1, ae, lambda, cosRx);
-      if (nu > bestR) {
-        bestR = nu;
-        edge = i;
-      }
-    }
+    if (const int found = greatestEdge(x, h, nu, e + 1, n - 2, e, n - 1, ae, lambda, cosRx, bestR); found >= 0)
+      edge = found;
     lr = loss::KnifeEdgeLoss(bestR);
     r_.rxEdge = lr > 0.0 ? edge : e;
   }

@@ -24,9 +24,11 @@ constexpr double kNoAngle = -3141.5;  // below any elevation angle (mrad)
 CTerrain::CTerrain()
     : hullIndex_(TerrainProfile::kCapacity, -1),
       fresnelRadius_(TerrainProfile::kCapacity, 0.0),
-      rayHeight_(TerrainProfile::kCapacity, 0.0) {
+      rayHeight_(TerrainProfile::kCapacity, 0.0),
+      scratch_(TerrainProfile::kCapacity, 0.0) {
   initialised_ = static_cast<int>(profile_.dist.size()) == TerrainProfile::kCapacity &&
-                 static_cast<int>(hullIndex_.size()) == TerrainProfile::kCapacity;
+                 static_cast<int>(hullIndex_.size()) == TerrainProfile::kCapacity &&
+                 static_cast<int>(scratch_.size()) == TerrainProfile::kCapacity;
 }
 
 bool CTerrain::start(bool coverage, double N0, double deltaN, double frequency, double percent,
@@ -82,26 +84,31 @@ bool CTerrain::CalculateProfile(const TerrainProfile& supplied, double meanLatit
   r_.meanLatitude = meanLatitude;
   const int n = supplied.n;
   if (n < 1 || n > TerrainProfile::kCapacity) return false;
-  for (int i = 1; i < n; ++i)
-    if (!(supplied.dist[i] > supplied.dist[i - 1])) return false;
+  // Checked and copied in plain loops without early exits, which the compiler
+  // vectorises: a coverage run passes every point's profile through here.
+  bool increasing = true;
+  for (int i = 1; i < n; ++i) increasing &= supplied.dist[i] > supplied.dist[i - 1];
+  if (!increasing) return false;
   const double length = supplied.pathLength;
   if (!(length >= 0.1)) return false;
 
-  // The same earth bulge a sampled path carries, for display.
-  const double re = kEarthRadiusKm * r_.k50;
-  const double chord = std::trunc(1000.0 * std::sqrt(std::max(0.0, re * re - (length / 2) * (length / 2))));
   profile_.n = n;
   profile_.pathLength = length;
-  profile_.maxHeight = -9999.0;
-  for (int i = 0; i < n; ++i) {
-    profile_.dist[i] = supplied.dist[i];
-    profile_.height[i] = supplied.height[i];
-    profile_.zone[i] = supplied.zone[i];
-    const double x = supplied.dist[i] - length / 2;
-    profile_.curvature[i] = (i == 0 || i == n - 1 || coverage)
-                                ? 0.0
-                                : 1000.0 * std::sqrt(std::max(0.0, re * re - x * x)) - chord;
-    profile_.maxHeight = std::max(profile_.maxHeight, profile_.height[i]);
+  std::copy_n(supplied.dist.begin(), n, profile_.dist.begin());
+  std::copy_n(supplied.height.begin(), n, profile_.height.begin());
+  std::copy_n(supplied.zone.begin(), n, profile_.zone.begin());
+  double maxHeight = -9999.0;
+  for (int i = 0; i < n; ++i) maxHeight = std::max(maxHeight, profile_.height[i]);
+  profile_.maxHeight = maxHeight;
+  // The same earth bulge a sampled path carries, for display.
+  const double re = kEarthRadiusKm * r_.k50;
+  std::fill_n(profile_.curvature.begin(), n, 0.0);
+  if (!coverage) {
+    const double chord = std::trunc(1000.0 * std::sqrt(std::max(0.0, re * re - (length / 2) * (length / 2))));
+    for (int i = 1; i < n - 1; ++i) {
+      const double x = supplied.dist[i] - length / 2;
+      profile_.curvature[i] = 1000.0 * std::sqrt(std::max(0.0, re * re - x * x)) - chord;
+    }
   }
   if (!coverage) profile_.midBulge = 125.0 * length * length / re;
   return analyse();
@@ -116,7 +123,10 @@ bool CTerrain::analyse() {
   zoneStatistics();
   if (!beta0Step()) return false;
   if (!diffraction()) return false;
-  if (r_.coverageMode && !horizonAnalysis(r_.principalEdge)) return false;
+  // The horizons were found during the diffraction step, on the same
+  // profile and principal edge; a coverage run takes their line-of-sight
+  // verdict in place of the diffraction one.
+  if (r_.coverageMode) r_.lineOfSight = horizonSight_;
   if (!smoothEarthHeights()) return false;
   if (!r_.coverageMode) lineOfSightString();
   if (!roughness()) return false;
@@ -190,23 +200,33 @@ bool CTerrain::horizonAnalysis(int principalEdge) {
   const double ae = kEarthRadiusKm * r_.k50;
   const double* h = p.height.data();
   const double* x = p.dist.data();
+  double* angle = scratch_.data();
 
   const double thetaTd = (h[n - 1] - h[0]) / d - 1000.0 * d / (2.0 * ae);
   r_.ilt = e;
   r_.dlt = x[e] - x[0];
-  double maximum = kNoAngle;
+  // The angles first, in a loop free of branches that the compiler turns
+  // into vector arithmetic, then the search for the greatest.
   for (int i = 1; i <= n - 2; ++i) {
-    double di = x[i] - x[0];
-    if (di == 0.0) di = kMinAngleDistanceKm;
-    const double angle = (h[i] - h[0]) / di - 1000.0 * di / (2.0 * ae);
-    if (angle >= maximum) {  // the last of equal maxima wins
-      maximum = angle;
-      r_.ilt = i;
-      r_.dlt = di;
+    const double run = x[i] - x[0];
+    const double di = run + (run == 0.0 ? kMinAngleDistanceKm : 0.0);  // run itself when not 0
+    angle[i] = (h[i] - h[0]) / di - 1000.0 * di / (2.0 * ae);
+  }
+  double maximum = kNoAngle;
+  int horizon = -1;
+  for (int i = 1; i <= n - 2; ++i) {
+    if (angle[i] >= maximum) {  // the last of equal maxima wins
+      maximum = angle[i];
+      horizon = i;
     }
+  }
+  if (horizon >= 0) {
+    r_.ilt = horizon;
+    r_.dlt = x[horizon] - x[0] == 0.0 ? kMinAngleDistanceKm : x[horizon] - x[0];
   }
   r_.lineOfSight = maximum <= thetaTd;
   r_.theta_t = std::max(maximum, thetaTd);
+  horizonSight_ = r_.lineOfSight;
 
   const double thetaRd = (h[0] - h[n - 1]) / d - 1000.0 * d / (2.0 * ae);
   if (r_.lineOfSight) {
@@ -219,16 +239,22 @@ bool CTerrain::horizonAnalysis(int principalEdge) {
   }
   r_.ilr = e;
   r_.dlr = d - x[e];
-  double maximumR = kNoAngle;
   for (int j = 1; j <= n - 2; ++j) {
-    double dj = d - x[j];
-    if (dj == 0.0) dj = kMinAngleDistanceKm;
-    const double angle = (h[j] - h[n - 1]) / dj - 1000.0 * dj / (2.0 * ae);
-    if (angle >= maximumR) {
-      maximumR = angle;
-      r_.ilr = j;
-      r_.dlr = dj;
+    const double run = d - x[j];
+    const double dj = run + (run == 0.0 ? kMinAngleDistanceKm : 0.0);
+    angle[j] = (h[j] - h[n - 1]) / dj - 1000.0 * dj / (2.0 * ae);
+  }
+  double maximumR = kNoAngle;
+  int horizonR = -1;
+  for (int j = 1; j <= n - 2; ++j) {
+    if (angle[j] >= maximumR) {
+      maximumR = angle[j];
+      horizonR = j;
     }
+  }
+  if (horizonR >= 0) {
+    r_.ilr = horizonR;
+    r_.dlr = d - x[horizonR] == 0.0 ? kMinAngleDistanceKm : d - x[horizonR];
   }
   r_.theta_r = std::max(maximumR, thetaRd);
   return true;
@@ -239,25 +265,34 @@ bool CTerrain::smoothEarthHeights() {
   const int n = p.n;
   const double d = p.pathLength;
   if (d < 0.0001 || n <= 2) return false;
-  auto ground = [&](int i) {
-    if (i == 0) return p.height[0] - r_.txAntennaHeight;
-    if (i == n - 1) return p.height[n - 1] - r_.rxAntennaHeight;
-    return p.height[i];
-  };
+  // Ground heights: the ends without their antennas. The sums run in sample
+  // order, ends and middle alike.
+  const double* h = p.height.data();
+  const double* x = p.dist.data();
+  const double first = h[0] - r_.txAntennaHeight;
+  const double last = h[n - 1] - r_.rxAntennaHeight;
   double sum = 0.0;
-  for (int i = 0; i < n; ++i) sum += ground(i);
+  sum += first;
+  for (int i = 1; i < n - 1; ++i) sum += h[i];
+  sum += last;
   const double mean = sum / n;
+  const double x0 = x[0] - d / 2.0;
   double numerator = 0.0, denominator = 0.0;
-  for (int i = 0; i < n; ++i) {
-    const double xc = p.dist[i] - d / 2.0;
-    numerator += (ground(i) - mean) * xc;
+  numerator += (first - mean) * x0;
+  denominator += x0 * x0;
+  for (int i = 1; i < n - 1; ++i) {
+    const double xc = x[i] - d / 2.0;
+    numerator += (h[i] - mean) * xc;
     denominator += xc * xc;
   }
+  const double xl = x[n - 1] - d / 2.0;
+  numerator += (last - mean) * xl;
+  denominator += xl * xl;
   const double slope = numerator / denominator;
   double hst = mean - slope * d / 2.0;
   double hsr = hst + slope * d;
-  hst = std::min(hst, ground(0));
-  hsr = std::min(hsr, ground(n - 1));
+  hst = std::min(hst, first);
+  hsr = std::min(hsr, last);
   r_.hst = hst;
   r_.hsr = hsr;
   r_.slope = (hsr - hst) / d;

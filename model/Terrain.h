@@ -140,6 +140,10 @@ class CTerrain {
   std::vector<int> hullIndex_;
   std::vector<double> fresnelRadius_;
   std::vector<double> rayHeight_;
+  // Per-sample working values of the edge and horizon searches.
+  std::vector<double> scratch_;
+  // The line-of-sight verdict of the last horizon search.
+  bool horizonSight_ = false;
   PathModelResults r_;
   CPath path_;
   CLocator tx_;

@@ -26,6 +26,7 @@ struct Series {
     const double t = d * scale - 1.0;
     const double t2 = 2.0 * t;
     double a1 = 0.0, a2 = 0.0, b1 = 0.0, b2 = 0.0;
+#pragma GCC unroll 8
     for (int k = M - 1; k >= 1; --k) {
       const double a = t2 * a1 - a2 + lat[k];
       const double b = t2 * b1 - b2 + lon[k];
@@ -104,19 +105,37 @@ inline int cellCornerOf(double degrees) {
   return degrees >= 0.0 ? static_cast<int>(degrees) : static_cast<int>(degrees - 1.0);
 }
 
-// True when @p degrees lies within kNodeLineMargin samples of a line of tile
-// nodes.
-inline bool nearNodeLine(double degrees) {
+// True when @p degrees lies at least kNodeLineMargin samples from every line
+// of tile nodes. Written without branches, so that it vectorises.
+inline bool clearOfNodeLines(double degrees) {
   const double q = degrees * srtm::kSamplesPerDegree;
-  if (!small(q)) return true;
-  const double fraction = std::fabs(q - truncated(q));
-  return fraction < CoverageSampler::kNodeLineMargin || fraction > 1.0 - CoverageSampler::kNodeLineMargin;
+  const bool inRange = small(q);
+  const double fraction = std::fabs(q - truncated(inRange ? q : 0.0));
+  return inRange & (fraction >= CoverageSampler::kNodeLineMargin) &
+         (fraction <= 1.0 - CoverageSampler::kNodeLineMargin);
+}
+
+// The fitted positions of the samples at @p dist[0..n-1].
+template <int M>
+void positions(const Series<M>& series, const double* __restrict dist, int n, double txLatitude, double txLongitude,
+               double* __restrict latitudes, double* __restrict longitudes) {
+  for (int i = 0; i < n; ++i) {
+    double dLat = 0.0, dLon = 0.0;
+    series.at(dist[i], dLat, dLon);
+    latitudes[i] = txLatitude + dLat;
+    longitudes[i] = txLongitude + dLon;
+  }
 }
 
 }  // namespace
 
 CoverageSampler::CoverageSampler(const CSRTM& terrain, const CZONES& zones)
-    : terrain_(terrain), zones_(zones), zonesOpen_(zones.isOpen()) {}
+    : terrain_(terrain),
+      zones_(zones),
+      zonesOpen_(zones.isOpen()),
+      latitudes_(TerrainProfile::kCoveragePointLimit, 0.0),
+      longitudes_(TerrainProfile::kCoveragePointLimit, 0.0),
+      clear_(TerrainProfile::kCoveragePointLimit, 0) {}
 
 std::uint8_t CoverageSampler::zone(double latitude, double longitude, bool clearOfLines) {
   if (!zonesOpen_) return zones::kNoData;
@@ -185,7 +204,7 @@ bool CoverageSampler::sample(TerrainProfile& profile, double txLatitude, double 
   const auto [spacing, n] = ChooseSpacing(length, TerrainProfile::kCoveragePointLimit);
   const auto capacity = static_cast<std::size_t>(n);
   if (profile.dist.size() < capacity || profile.height.size() < capacity || profile.zone.size() < capacity ||
-      profile.curvature.size() < capacity)
+      profile.curvature.size() < capacity || latitudes_.size() < capacity)
     return false;
 
   // Short paths take the smaller fit.
@@ -211,28 +230,30 @@ bool CoverageSampler::sample(TerrainProfile& profile, double txLatitude, double 
   double* heights = profile.height.data();
   double* curvature = profile.curvature.data();
   std::uint8_t* zoneCodes = profile.zone.data();
+  // First the positions and whether each is clear of the node lines, in
+  // loops free of calls that the compiler turns into vector arithmetic; then
+  // the lookups, which wait on memory.
+  double* latitudes = latitudes_.data();
+  double* longitudes = longitudes_.data();
+  std::uint8_t* clear = clear_.data();
+  for (int i = 0; i < n; ++i) dist[i] = i * spacing;
+  if (nodes == kShortFitNodes)
+    positions(shortSeries, dist, n, txLatitude, txLongitude, latitudes, longitudes);
+  else if (nodes == kFitNodes)
+    positions(longSeries, dist, n, txLatitude, txLongitude, latitudes, longitudes);
+  for (int i = 0; i < n; ++i) {
+    // Near a line of tile nodes (which holds every zone cell edge too) the
+    // fitted point could fall on the other side of it than the exact one.
+    clear[i] = fit & clearOfNodeLines(latitudes[i]) & clearOfNodeLines(longitudes[i]);
+  }
   double maxHeight = kNoHeight;
   const int sea = terrain_.seaValue();
   const int missing = terrain_.missingValue();
   for (int i = 0; i < n; ++i) {
-    const double d = i * spacing;
-    dist[i] = d;
-    double latitude = 0.0, longitude = 0.0;
-    if (fit) {
-      double dLat = 0.0, dLon = 0.0;
-      if (nodes == kShortFitNodes)
-        shortSeries.at(d, dLat, dLon);
-      else
-        longSeries.at(d, dLat, dLon);
-      latitude = txLatitude + dLat;
-      longitude = txLongitude + dLon;
-    }
-    // Near a line of tile nodes (which holds every zone cell edge too) the
-    // fitted point could fall on the other side of it than the exact one.
-    const bool clear = fit && !nearNodeLine(latitude) && !nearNodeLine(longitude);
-    if (!clear) path_.pointAt(d, latitude, longitude);
-    zoneCodes[i] = zone(latitude, longitude, clear);
-    const int h = height(latitude, longitude, clear);
+    double latitude = latitudes[i], longitude = longitudes[i];
+    if (!clear[i]) path_.pointAt(dist[i], latitude, longitude);
+    zoneCodes[i] = zone(latitude, longitude, clear[i]);
+    const int h = height(latitude, longitude, clear[i]);
     heights[i] = (h == sea || h == missing) ? 0.0 : h;
     curvature[i] = 0.0;
     if (heights[i] > maxHeight) maxHeight = heights[i];

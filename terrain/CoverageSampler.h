@@ -3,6 +3,9 @@
 // with the same samples: the great circle is evaluated by a polynomial fitted
 // to exact points of the path, and heights are read straight from the tile
 // the previous sample used.
+#include <cstdint>
+#include <vector>
+
 #include "climate/Zones.h"
 #include "geo/Path.h"
 #include "terrain/Srtm.h"
@@ -72,6 +75,10 @@ class CoverageSampler {
   long long zoneKey_ = -1;
   std::uint8_t zoneCode_ = zones::kNoData;
   long long fitted_ = 0, exact_ = 0;
+  // Per-sample working values: the fitted positions and whether each lies
+  // clear of the node lines.
+  std::vector<double> latitudes_, longitudes_;
+  std::vector<std::uint8_t> clear_;
 };
 
 }  // namespace tarnvale
