@@ -1,6 +1,7 @@
 #include "climate/ClimateGrid.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +39,24 @@ bool IsSpace(char c) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+/// An optional '-', digits with at most one '.', and at least one digit;
+/// optionally 'e' or 'E', an optional sign and digits.
+bool PlainDecimal(const char* begin, const char* end) {
+  const char* c = begin;
+  if (c < end && *c == '-') ++c;
+  int digits = 0, points = 0;
+  for (; c < end && (IsDigit(*c) || *c == '.'); ++c) (*c == '.' ? points : digits)++;
+  if (digits == 0 || points > 1) return false;
+  if (c == end) return true;
+  if (*c != 'e' && *c != 'E') return false;
+  ++c;
+  if (c < end && (*c == '+' || *c == '-')) ++c;
+  if (c == end) return false;
+  for (; c < end; ++c)
+    if (!IsDigit(*c)) return false;
+  return true;
+}
+
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 struct FileCloser {
@@ -56,6 +75,7 @@ class NumberReader {
   /// The next number; false at end of file or when the next token does not
   /// start with a number.
   bool next(double& value) {
+    std::size_t end = pos_;
     for (;;) {
       while (pos_ < buffer_.size() && IsSpace(buffer_[pos_])) ++pos_;
       if (pos_ == buffer_.size()) {
@@ -63,7 +83,7 @@ class NumberReader {
         continue;
       }
       // A token running into the end of the buffer may continue in the file.
-      std::size_t end = pos_;
+      end = pos_;
       while (end < buffer_.size() && !IsSpace(buffer_[end])) ++end;
       if (end == buffer_.size() && !eof_) {
         refill();
@@ -72,6 +92,18 @@ class NumberReader {
       break;
     }
     const char* start = buffer_.c_str() + pos_;
+    // The common token, a plain decimal number that is all number, is
+    // converted without the C library: from_chars rounds to the nearest
+    // double exactly as strtod does, several times faster.
+    if (PlainDecimal(start, buffer_.c_str() + end)) {
+      double number = 0.0;
+      const auto [ptr, ec] = std::from_chars(start, buffer_.c_str() + end, number);
+      if (ec == std::errc() && ptr == buffer_.c_str() + end) {
+        pos_ = end;
+        value = number;
+        return true;
+      }
+    }
     char* stop = nullptr;
     const double number = ToDouble(start, &stop);
     if (stop == start) return false;
