@@ -12,6 +12,7 @@
 #include "cli/Cli.h"
 #include "cli/LocationArgs.h"
 #include "cli/MapCommands.h"
+#include "cli/GdalModule.h"
 #include "cli/MapExport.h"
 #include "climate/Refractivity.h"
 #include "maps/Coverage.h"
@@ -191,11 +192,11 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
       written = fail(io, error);
   }
   auto metadata = InputMetadata(o, tx, climate.n0, climate.deltaN, job.inputs.gasPerKm);
-  if (!o.geotiff.empty() && !WriteCoverageGeoTiff(o.geotiff, job.grid, values, error, metadata))
+  if (!o.geotiff.empty() && !gdal::WriteCoverageGeoTiff(o.geotiff, job.grid, values, error, metadata))
     written = fail(io, error);
   if (site) {
     metadata.insert(metadata.begin(), {{"SITE_INDEX", std::to_string(site->index)}, {"SITE_NAME", site->name}});
-    if (!WriteCoverageGeoTiff(site->geotiff, job.grid, values, error, metadata)) {
+    if (!gdal::WriteCoverageGeoTiff(site->geotiff, job.grid, values, error, metadata)) {
       fail(io, error);
       return kExitInvalid;
     }

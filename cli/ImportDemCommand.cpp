@@ -5,7 +5,7 @@
 
 #include "cli/Cli.h"
 #include "cli/Commands.h"
-#include "terrain/DemImport.h"
+#include "cli/GdalModule.h"
 
 namespace tarnvale::cli {
 namespace {
@@ -45,7 +45,7 @@ int RunImportDem(const ImportDemOptions& o, Io& io) {
   ProgressBar bar(io.err);
   ImportProgress progress;
   if (o.progress) progress = [&](std::size_t done, std::size_t total, const std::string& tile) { bar.show(done, total, tile); };
-  const ImportResult result = ImportDem(o.inputs, o.out, progress);
+  const ImportResult result = gdal::ImportDem(o.inputs, o.out, progress);
   bar.finish();
   if (!result.ok) {
     io.err << "tarnvale-cli: import-dem: " << result.error << "\n";

@@ -1,9 +1,5 @@
 #include "cli/MapExport.h"
 
-#include <cpl_conv.h>
-#include <cpl_error.h>
-#include <gdal_priv.h>
-#include <ogr_spatialref.h>
 #include <zlib.h>
 
 #include <cstdint>
@@ -27,20 +23,6 @@ OverlayBox CoverageOverlayBox(const CoverageGrid& grid, int widthPx, int heightP
 }
 
 namespace {
-
-/// GDAL's messages go to the caller instead of standard error.
-class QuietGdal {
- public:
-  QuietGdal() {
-    CPLPushErrorHandler(CPLQuietErrorHandler);
-    CPLErrorReset();
-  }
-  ~QuietGdal() { CPLPopErrorHandler(); }
-  std::string message(const char* what) const {
-    const char* detail = CPLGetLastErrorMsg();
-    return std::string(what) + (detail && *detail ? std::string(": ") + detail : std::string());
-  }
-};
 
 void put16(std::vector<unsigned char>& out, unsigned v) {
   out.push_back(static_cast<unsigned char>(v & 0xFF));
@@ -147,66 +129,6 @@ std::string xmlEscaped(const std::string& text) {
 }
 
 }  // namespace
-
-bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, const CoverageValues& values,
-                          std::string& error, const std::vector<std::pair<std::string, std::string>>& metadata) {
-  const int n = values.n;
-  if (!grid.valid || n <= 0) {
-    error = "no coverage grid to write";
-    return false;
-  }
-  QuietGdal quiet;
-  GDALAllRegister();
-  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
-  if (!driver) {
-    error = quiet.message("GDAL has no GeoTIFF driver");
-    return false;
-  }
-  char** options = CSLSetNameValue(nullptr, "COMPRESS", "DEFLATE");
-  const std::string temporary = path + ".part";
-  GDALDataset* dataset = driver->Create(temporary.c_str(), n, n, 1, GDT_Float32, options);
-  CSLDestroy(options);
-  if (!dataset) {
-    error = quiet.message(("cannot create '" + temporary + "'").c_str());
-    return false;
-  }
-  // Pixel centres on the sample points.
-  double transform[6] = {grid.westEdge - grid.step / 2.0, grid.step, 0.0, grid.northEdge + grid.step / 2.0, 0.0,
-                         -grid.step};
-  OGRSpatialReference wgs84;
-  wgs84.importFromEPSG(4326);
-  wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-  GDALRasterBand* band = dataset->GetRasterBand(1);
-  // The values run column after column; the file runs row after row.
-  std::vector<float> rows(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
-  for (int k = 0; k < n; ++k)
-    for (int j = 0; j < n; ++j) {
-      const std::size_t i = values.index(j, k);
-      rows[static_cast<std::size_t>(k) * n + j] = values.state[i] == PointState::Ok
-                                                       ? static_cast<float>(values.loss[i])
-                                                       : static_cast<float>(kGeoTiffNoData);
-    }
-  bool ok = dataset->SetGeoTransform(transform) == CE_None && dataset->SetSpatialRef(&wgs84) == CE_None &&
-            band->SetNoDataValue(kGeoTiffNoData) == CE_None &&
-            band->RasterIO(GF_Write, 0, 0, n, n, rows.data(), n, n, GDT_Float32, 0, 0) == CE_None;
-  if (ok) band->SetDescription("basic transmission loss with gaseous loss (dB)");
-  for (const auto& [name, value] : metadata)
-    if (ok) ok = dataset->SetMetadataItem(name.c_str(), value.c_str()) == CE_None;
-  if (!ok) error = quiet.message(("cannot write '" + path + "'").c_str());
-  // GDAL 3.6 reports a failed flush on close only through its error state.
-  CPLErrorReset();
-  GDALClose(dataset);
-  if (ok && CPLGetLastErrorType() >= CE_Failure) {
-    ok = false;
-    error = quiet.message(("cannot finish '" + path + "'").c_str());
-  }
-  if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) {
-    ok = false;
-    error = "cannot rename '" + temporary + "' to '" + path + "'";
-  }
-  if (!ok) std::remove(temporary.c_str());
-  return ok;
-}
 
 std::string CoverageKml(const std::string& name, const std::string& imageHref, const OverlayBox& box) {
   char numbers[512];

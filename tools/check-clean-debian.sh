@@ -40,4 +40,6 @@ terrain=/usr/share/tarnvale/sample
 clean_root_run "t=$terrain; [ -d /work/shared/data/srtm ] && t=/work/shared/data/srtm;
   /usr/bin/tarnvale-cli path --tx SU374616 --rx IO91JO26 --terrain \$t --json > /tmp/installed.json;
   build/cli/tarnvale-cli path --tx SU374616 --rx IO91JO26 --terrain \$t --json > /tmp/build.json;
-  cmp /tmp/installed.json /tmp/build.json && echo 'installed tarnvale-cli path = build tree'"
+  cmp /tmp/installed.json /tmp/build.json && echo 'installed tarnvale-cli path = build tree';
+  /usr/bin/tarnvale-cli coverage --tx SU374616 --terrain \$t --resolution 8 --geotiff /tmp/installed.tif >/dev/null &&
+  [ -s /tmp/installed.tif ] && echo 'installed tarnvale-cli loads its GDAL module'"

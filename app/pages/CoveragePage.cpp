@@ -24,6 +24,7 @@
 #endif
 
 #include "app/pages/TImage.h"
+#include "cli/GdalModule.h"
 #include "cli/MapExport.h"
 #include "climate/Zones.h"
 #include "session/CoverageSetup.h"
@@ -442,7 +443,7 @@ void TCoveragePage::SaveGeoTiff() {
   const QString name = askFileName(QStringLiteral("coverage.tif"));
   if (name.isEmpty()) return;
   std::string error;
-  reportSaved(cli::WriteCoverageGeoTiff(name.toStdString(), grid_, values_, error), error);
+  reportSaved(cli::gdal::WriteCoverageGeoTiff(name.toStdString(), grid_, values_, error), error);
 }
 
 void TCoveragePage::SaveKml() {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/GdalModule.h"
 #include "cli/MapExport.h"
 #include "cli/RunCli.h"
 #include "maps/Coverage.h"
@@ -174,7 +175,7 @@ TEST_F(MapCommands, GeoTiffMarksSamplesNeverComputedAsNoData) {
   values.state[values.index(1, 0)] = PointState::Failed;
   const std::string tif = file("partial.tif");
   std::string error;
-  ASSERT_TRUE(cli::WriteCoverageGeoTiff(tif, grid, values, error)) << error;
+  ASSERT_TRUE(cli::gdal::WriteCoverageGeoTiff(tif, grid, values, error)) << error;
   Dataset ds = Open(tif);
   ASSERT_TRUE(ds);
   std::vector<float> v(16);

@@ -1,0 +1,85 @@
+#include "cli/GdalModule.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+
+#include "cli/Cli.h"
+#include "cli/Commands.h"
+
+namespace tarnvale::cli::gdal {
+
+namespace {
+
+struct Loaded {
+  const GdalApi* api = nullptr;
+  std::string error;
+};
+
+std::filesystem::path modulePath() {
+  if (const char* path = std::getenv("TARNVALE_GDAL_MODULE"); path && *path) return path;
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return kGdalModuleFile;  // left to the loader's own search
+  return exe.parent_path() / TARNVALE_GDAL_MODULE_RELDIR / kGdalModuleFile;
+}
+
+Loaded load() {
+  Loaded result;
+  const std::filesystem::path path = modulePath();
+  // Never closed: GDAL keeps its drivers registered for the life of the process.
+  void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) {
+    const char* why = ::dlerror();
+    result.error = "the GDAL module could not be loaded (" + std::string(why ? why : path.string()) + ")";
+    return result;
+  }
+  using Entry = const GdalApi* (*)();
+  const auto entry = reinterpret_cast<Entry>(::dlsym(handle, kGdalApiSymbol));
+  const GdalApi* api = entry ? entry() : nullptr;
+  if (!api || api->version != GdalApi::kVersion || !api->writeCoverageGeoTiff || !api->runMosaic ||
+      !api->importDem) {
+    result.error = "the GDAL module " + path.string() + " does not belong to this program";
+    return result;
+  }
+  result.api = api;
+  return result;
+}
+
+}  // namespace
+
+const GdalApi* Api(std::string& error) {
+  static std::once_flag once;
+  static Loaded loaded;
+  std::call_once(once, [] { loaded = load(); });
+  error = loaded.error;
+  return loaded.api;
+}
+
+bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, const CoverageValues& values,
+                          std::string& error, const std::vector<std::pair<std::string, std::string>>& metadata) {
+  const GdalApi* api = Api(error);
+  return api && api->writeCoverageGeoTiff(path, grid, values, error, metadata);
+}
+
+int RunMosaic(const MosaicOptions& options, Io& io) {
+  std::string error;
+  const GdalApi* api = Api(error);
+  if (!api) {
+    io.err << "tarnvale-cli: mosaic: " << error << "\n";
+    return kExitInvalid;
+  }
+  return api->runMosaic(options, io);
+}
+
+ImportResult ImportDem(const std::vector<std::string>& inputs, const std::string& outDirectory,
+                       const ImportProgress& progress) {
+  ImportResult result;
+  const GdalApi* api = Api(result.error);
+  if (!api) return result;
+  return api->importDem(inputs, outDirectory, progress);
+}
+
+}  // namespace tarnvale::cli::gdal

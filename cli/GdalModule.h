@@ -1,0 +1,52 @@
+#pragma once
+// GDAL, and the hundred or so libraries it brings, take longer to load than
+// most commands take to run. The command line therefore keeps everything
+// that calls GDAL (the coverage GeoTIFF, mosaic, import-dem) in a module of
+// its own, loaded the first time one of those is needed.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "maps/Coverage.h"
+#include "terrain/DemImport.h"
+
+namespace tarnvale::cli {
+
+struct Io;
+struct MosaicOptions;
+
+/// What the module offers: the functions of the same names, called through
+/// pointers. A module built from other sources says so by its version.
+struct GdalApi {
+  static constexpr int kVersion = 1;
+  int version = kVersion;
+  bool (*writeCoverageGeoTiff)(const std::string& path, const CoverageGrid& grid, const CoverageValues& values,
+                               std::string& error,
+                               const std::vector<std::pair<std::string, std::string>>& metadata) = nullptr;
+  int (*runMosaic)(const MosaicOptions& options, Io& io) = nullptr;
+  ImportResult (*importDem)(const std::vector<std::string>& inputs, const std::string& outDirectory,
+                            const ImportProgress& progress) = nullptr;
+};
+
+/// The symbol the module exports, and its file name.
+inline constexpr const char* kGdalApiSymbol = "tarnvale_gdal_api";
+inline constexpr const char* kGdalModuleFile = "libtarnvale-gdal.so";
+
+namespace gdal {
+
+/// The module's functions, or nullptr with @p error saying why it could not
+/// be loaded. Looked for in $TARNVALE_GDAL_MODULE when set, otherwise in the
+/// library folder beside the program's own (lib/<arch>/tarnvale, the same
+/// layout in the build tree as installed). Loaded once; thread-safe.
+const GdalApi* Api(std::string& error);
+
+/// The module's functions; when it cannot be loaded they fail with the reason.
+bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, const CoverageValues& values,
+                          std::string& error,
+                          const std::vector<std::pair<std::string, std::string>>& metadata = {});
+int RunMosaic(const MosaicOptions& options, Io& io);
+ImportResult ImportDem(const std::vector<std::string>& inputs, const std::string& outDirectory,
+                       const ImportProgress& progress = {});
+
+}  // namespace gdal
+}  // namespace tarnvale::cli
