@@ -66,6 +66,9 @@ void CPath::solve() {
   }
   // Compared as stored, with no wrap at 180 degrees.
   if (lon2_ < lon1_) bearing_ = 2.0 * kPi - bearing_;
+  // The cosine pointAlong takes of the bearing in degrees, worked once for
+  // every point a path is sampled at.
+  cosBearing_ = std::cos(bearing_ * kRadToDeg * kDegToRad);
 }
 
 void CPath::rangeBearing(double& rangeKm, double& bearingDeg) const {
@@ -74,13 +77,17 @@ void CPath::rangeBearing(double& rangeKm, double& bearingDeg) const {
 }
 
 void CPath::pointAt(double distanceKm, double& latitude, double& longitude) const {
-  pointAlong(bearing_ * kRadToDeg, distanceKm, latitude, longitude);
+  pointAlong(bearing_ * kRadToDeg, cosBearing_, distanceKm, latitude, longitude);
 }
 
 void CPath::pointAlong(double bearingDeg, double distanceKm, double& latitude, double& longitude) const {
+  pointAlong(bearingDeg, std::cos(bearingDeg * kDegToRad), distanceKm, latitude, longitude);
+}
+
+void CPath::pointAlong(double bearingDeg, double cosTheta, double distanceKm, double& latitude,
+                       double& longitude) const {
   const double delta = distanceKm * (1.0 / kPathEarthRadiusKm);
-  const double theta = bearingDeg * kDegToRad;
-  const double lat = std::asin(std::cos(theta) * std::sin(delta) * cosLat1_ + std::cos(delta) * sinLat1_);
+  const double lat = std::asin(cosTheta * std::sin(delta) * cosLat1_ + std::cos(delta) * sinLat1_);
   const double k = (std::cos(delta) - std::sin(lat) * sinLat1_) / (std::cos(lat) * cosLat1_);
   double dLon;
   if (k > 1.0)

@@ -33,10 +33,13 @@ class CPath {
 
  private:
   void solve();
+  /// pointAlong with the cosine of the bearing already known.
+  void pointAlong(double bearingDeg, double cosTheta, double distanceKm, double& latitude, double& longitude) const;
 
   double lat1_ = 0.0, lon1_ = 0.0;  // radians
   double lat2_ = 0.0, lon2_ = 0.0;
   double bearing_ = 0.0;            // radians, 0..2 pi
+  double cosBearing_ = 1.0;         // cosine of bearing_ as pointAlong works it out
   double sinLat1_ = 0.0, cosLat2_ = 0.0, cosLat1_ = 0.0, sinLat2_ = 0.0;
   double angle_ = 0.0;              // central angle, radians
   bool valid_ = false;
