@@ -108,6 +108,8 @@ void runWorker(const CoverageJob& job, const CZONES& zones, std::stop_token stop
   WorkerState worker(job, zones);
   const CoverageGrid& grid = job.grid;
   const double nan = std::numeric_limits<double>::quiet_NaN();
+  constexpr int kPointsPerReport = 16;
+  int unreported = 0;
   while (!stop.stop_requested()) {
     const int j = queue.nextColumn.fetch_add(1, std::memory_order_relaxed);
     if (j >= grid.n) break;
@@ -123,8 +125,15 @@ void runWorker(const CoverageJob& job, const CZONES& zones, std::stop_token stop
       const std::size_t i = values.index(j, k);
       values.loss[i] = ok ? loss : nan;
       values.state[i] = ok ? PointState::Ok : PointState::Failed;
-      queue.pointsDone.fetch_add(1, std::memory_order_relaxed);
+      // Counted in small batches: one shared counter bumped by every worker
+      // at every point would bounce its cache line between the cores.
+      if (++unreported == kPointsPerReport) {
+        queue.pointsDone.fetch_add(unreported, std::memory_order_relaxed);
+        unreported = 0;
+      }
     }
+    queue.pointsDone.fetch_add(unreported, std::memory_order_relaxed);
+    unreported = 0;
     if (!whole) break;
     {
       std::lock_guard lock(queue.mutex);
