@@ -2,6 +2,7 @@
 // diffraction, ducting/layer reflection, troposcatter and the overall blend.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "model/LossFunctions.h"
 #include "model/Terrain.h"
@@ -38,18 +39,82 @@ inline double edgeParameterOf(const double* x, const double* h, int i, int a, in
   return cosAlpha * clearance * std::sqrt(0.002 * span / (wavelengthM * u * w));
 }
 
-// The parameters of the samples first..last into nu[first..last], then the
-// first of them greater than @p best and than every earlier one: its index,
-// or -1 with @p best unchanged. Two passes, so that the compiler turns the
-// arithmetic into vector instructions; the values are those of a single pass.
-int greatestEdge(const double* __restrict x, const double* __restrict h, double* __restrict nu, int first, int last,
-                 int a, int b, double radiusKm, double wavelengthM, double cosAlpha, double& best) {
+// The first sample of first..last whose parameter is greater than @p best
+// and than every earlier one: its index, or -1 with @p best unchanged. The
+// parameters go into nu[first..last] in a loop the compiler vectorises.
+int greatestEdgeOfAll(const double* __restrict x, const double* __restrict h, double* __restrict nu, int first,
+                      int last, int a, int b, double radiusKm, double wavelengthM, double cosAlpha, double& best) {
   for (int i = first; i <= last; ++i) nu[i] = edgeParameterOf(x, h, i, a, b, radiusKm, wavelengthM, cosAlpha);
   int edge = -1;
   double greatest = best;  // a local, so the search keeps it in a register
   for (int i = first; i <= last; ++i) {
     if (nu[i] > greatest) {
       greatest = nu[i];
+      edge = i;
+    }
+  }
+  best = greatest;
+  return edge;
+}
+
+// The same search with far fewer divisions and square roots, which bound the
+// time of every coverage point. For a positive ray cosine the parameter
+// orders the samples as the key c|c| / (u w) does (c the clearance), as both
+// are the parameter's signed square over one positive constant. The key
+// needs one division and no root, and is bracketed below and above with
+// room for every rounding of both ways of working it out; only the samples
+// whose upper bound reaches the greatest lower bound can hold the greatest
+// parameter, and only those are worked out exactly, in order. The index and
+// value found are therefore those of greatestEdgeOfAll, to the last bit.
+int greatestEdge(const double* __restrict x, const double* __restrict h, double* __restrict lower,
+                 double* __restrict upper, int first, int last, int a, int b, double radiusKm, double wavelengthM,
+                 double cosAlpha, double& best) {
+  const auto all = [&] {
+    return greatestEdgeOfAll(x, h, lower, first, last, a, b, radiusKm, wavelengthM, cosAlpha, best);
+  };
+  if (last < first) return -1;
+  const double xa = x[a], xb = x[b], ha = h[a], hb = h[b];
+  const double span = xb - xa;
+  // Products u w below this would magnify the absolute slack of underflowed
+  // keys past kTiny. u w is least at an end of the range.
+  constexpr double kLeastProduct = 1e-12;
+  const double endProducts = std::min((x[first] - xa) * (xb - x[first]), (x[last] - xa) * (xb - x[last]));
+  if (!(cosAlpha > 0.0) || !(radiusKm > 0.0) || !(wavelengthM > 0.0) || !(span > 0.0) || !std::isfinite(ha) ||
+      !std::isfinite(hb) || !(endProducts >= kLeastProduct))
+    return all();
+
+  constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
+  constexpr double kClearanceSlack = 64.0 * kEpsilon;  // both clearances lie within ~12 epsilon of the true one
+  constexpr double kWiden = 1e-12;                     // relative room for the roundings of the keys
+  constexpr double kTiny = 1e-290;                     // absolute room for keys that underflow
+  const double inverseDiameter = 1.0 / (2.0 * radiusKm);
+  const double inverseSpan = 1.0 / span;
+  for (int i = first; i <= last; ++i) {
+    const double u = x[i] - xa;
+    const double w = xb - x[i];
+    const double bulge = 1000.0 * u * w * inverseDiameter;
+    const double chord = (ha * w + hb * u) * inverseSpan;
+    const double clearance = bulge + h[i] - chord;
+    const double slack =
+        kClearanceSlack * (std::fabs(bulge) + std::fabs(h[i]) + (std::fabs(ha * w) + std::fabs(hb * u)) * inverseSpan);
+    const double inverseProduct = 1.0 / (u * w);
+    const double low = clearance - slack;
+    const double high = clearance + slack;
+    const double keyLow = low * std::fabs(low) * inverseProduct;
+    const double keyHigh = high * std::fabs(high) * inverseProduct;
+    lower[i] = keyLow - std::fabs(keyLow) * kWiden - kTiny;
+    upper[i] = keyHigh + std::fabs(keyHigh) * kWiden + kTiny;
+  }
+  double floor = -std::numeric_limits<double>::infinity();
+  for (int i = first; i <= last; ++i)
+    if (std::isfinite(lower[i]) && lower[i] > floor) floor = lower[i];
+  int edge = -1;
+  double greatest = best;
+  for (int i = first; i <= last; ++i) {
+    if (upper[i] < floor) continue;  // certainly below another sample; a NaN bound is never skipped
+    const double nu = edgeParameterOf(x, h, i, a, b, radiusKm, wavelengthM, cosAlpha);
+    if (nu > greatest) {
+      greatest = nu;
       edge = i;
     }
   }
@@ -84,8 +149,10 @@ bool CTerrain::diffraction() {
   const double* x = p.dist.data();
   const double* h = p.height.data();
   const double cosWhole = n >= 2 ? rayCosine(x, h, 0, n - 1) : 0.0;
-  double* nu = scratch_.data();
-  if (const int edge = greatestEdge(x, h, nu, 1, n - 2, 0, n - 1, ae, lambda, cosWhole, best); edge >= 0) e = edge;
+  double* lower = scratch_.data();
+  double* upper = scratch_.data() + TerrainProfile::kCapacity;
+  if (const int edge = greatestEdge(x, h, lower, upper, 1, n - 2, 0, n - 1, ae, lambda, cosWhole, best); edge >= 0)
+    e = edge;
   r_.principalEdge = e;
   r_.txEdge = e;
   r_.rxEdge = e;
@@ -122,7 +189,7 @@ bool CTerrain::diffraction() {
     double bestT = kNoEdge;
     int edge = e;
     const double cosTx = rayCosine(x, h, 0, e);
-    if (const int found = greatestEdge(x, h, nu, 1, e - 1, 0, e, ae, lambda, cosTx, bestT); found >= 0) edge = found;
+    if (const int found = greatestEdge(x, h, lower, upper, 1, e - 1, 0, e, ae, lambda, cosTx, bestT); found >= 0) edge = found;
     lt = loss::KnifeEdgeLoss(bestT);
     r_.txEdge = lt > 0.0 ? edge : e;
   }
@@ -131,7 +198,7 @@ bool CTerrain::diffraction() {
     double bestR = kNoReceiverEdge;
     int edge = e;
     const double cosRx = rayCosine(x, h, e, n - 1);
-    if (const int found = greatestEdge(x, h, nu, e + 1, n - 2, e, n - 1, ae, lambda, cosRx, bestR); found >= 0)
+    if (const int found = greatestEdge(x, h, lower, upper, e + 1, n - 2, e, n - 1, ae, lambda, cosRx, bestR); found >= 0)
       edge = found;
     lr = loss::KnifeEdgeLoss(bestR);
     r_.rxEdge = lr > 0.0 ? edge : e;

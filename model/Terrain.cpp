@@ -25,10 +25,10 @@ CTerrain::CTerrain()
     : hullIndex_(TerrainProfile::kCapacity, -1),
       fresnelRadius_(TerrainProfile::kCapacity, 0.0),
       rayHeight_(TerrainProfile::kCapacity, 0.0),
-      scratch_(TerrainProfile::kCapacity, 0.0) {
+      scratch_(2 * TerrainProfile::kCapacity, 0.0) {
   initialised_ = static_cast<int>(profile_.dist.size()) == TerrainProfile::kCapacity &&
                  static_cast<int>(hullIndex_.size()) == TerrainProfile::kCapacity &&
-                 static_cast<int>(scratch_.size()) == TerrainProfile::kCapacity;
+                 static_cast<int>(scratch_.size()) == 2 * TerrainProfile::kCapacity;
 }
 
 bool CTerrain::start(bool coverage, double N0, double deltaN, double frequency, double percent,

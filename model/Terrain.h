@@ -140,7 +140,7 @@ class CTerrain {
   std::vector<int> hullIndex_;
   std::vector<double> fresnelRadius_;
   std::vector<double> rayHeight_;
-  // Per-sample working values of the edge and horizon searches.
+  // Per-sample working values of the edge and horizon searches (two rows).
   std::vector<double> scratch_;
   // The line-of-sight verdict of the last horizon search.
   bool horizonSight_ = false;

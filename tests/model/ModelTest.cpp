@@ -306,3 +306,74 @@ TEST(CTerrainModel, RandomInputsWithinFieldLimitsGiveFiniteLosses) {
   }
   EXPECT_GT(checked, 2500);
 }
+
+namespace {
+
+// The edge parameter straight from its definition, for a reference search.
+double EdgeParameter(const TerrainProfile& p, int i, int a, int b, double radiusKm, double wavelengthM) {
+  const double* x = p.dist.data();
+  const double* h = p.height.data();
+  const double cosAlpha = std::cos(std::atan2(0.001 * (h[b] - h[a]), x[b] - x[a]));
+  const double u = x[i] - x[a], w = x[b] - x[i], span = x[b] - x[a];
+  const double clearance = 1000.0 * u * w / (2.0 * radiusKm) + h[i] - (h[a] * w + h[b] * u) / span;
+  return cosAlpha * clearance * std::sqrt(0.002 * span / (wavelengthM * u * w));
+}
+
+// The first sample of first..last with the greatest parameter above floor.
+std::pair<int, double> FirstGreatest(const TerrainProfile& p, int first, int last, int a, int b, double radiusKm,
+                                     double wavelengthM, double floor) {
+  int edge = -1;
+  for (int i = first; i <= last; ++i)
+    if (const double nu = EdgeParameter(p, i, a, b, radiusKm, wavelengthM); nu > floor) {
+      floor = nu;
+      edge = i;
+    }
+  return {edge, floor};
+}
+
+}  // namespace
+
+TEST(CTerrainModel, EdgeSearchesFindTheFirstGreatestParameterToTheLastBit) {
+  // Mirror-image ground makes exact ties; huge and tightly spaced samples
+  // stress the roundings the searches must allow for.
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> rough(0.0, 300.0);
+  std::vector<double> noise(1000);
+  for (double& v : noise) v = rough(random);
+  struct Case {
+    const char* name;
+    TerrainProfile profile;
+  };
+  const Case cases[] = {
+      {"flat sea", MakeProfile(10, 9.95, 200, flat, Sea)},
+      {"level plateau", MakeProfile(10, 9.95, 200, [](double) { return 150.0; }, Inland)},
+      {"mirror ridges", MakeProfile(10, 10.0, 201, ridges({{3, 120}, {7, 120}}), Inland)},
+      {"rough", MakeProfile(12, 11.9, 240, [&](double x) { return noise[static_cast<int>(x * 80) % 1000]; }, Inland)},
+      {"huge heights", MakeProfile(10, 9.95, 200, [&](double x) { return 1e7 + noise[static_cast<int>(x * 90)]; },
+                                   Inland)},
+      {"close samples", MakeProfile(0.2, 0.2, 250, [&](double x) { return noise[static_cast<int>(x * 4000) % 1000]; },
+                                    Inland)},
+  };
+  for (const Case& c : cases) {
+    for (double percent : {50.0, 1.0}) {
+      CTerrain model;
+      ASSERT_TRUE(model.CalculateProfile(c.profile, kLat, kN0, kDeltaN, kFreq, percent, 10, 10, true)) << c.name;
+      const PathModelResults& r = model.results();
+      const TerrainProfile& p = model.profile();  // antenna heights included
+      const int n = p.n;
+      const double radius = 6371.0 * r.k50, lambda = 0.3 / kFreq;
+      const auto [e, nu] = FirstGreatest(p, 1, n - 2, 0, n - 1, radius, lambda, -99999.0);
+      ASSERT_EQ(r.principalEdge, e < 0 ? 1 : e) << c.name;
+      EXPECT_EQ(r.Lm, loss::KnifeEdgeLoss(nu)) << c.name;
+      if (r.Lm == 0.0 || e < 0) continue;
+      const auto [t, nuT] = e > 1 ? FirstGreatest(p, 1, e - 1, 0, e, radius, lambda, -99999.0)
+                                  : std::pair<int, double>{-1, -99999.0};
+      const auto [s, nuR] = e < n - 2 ? FirstGreatest(p, e + 1, n - 2, e, n - 1, radius, lambda, -99990.0)
+                                      : std::pair<int, double>{-1, -99990.0};
+      EXPECT_EQ(r.Lt, e > 1 ? loss::KnifeEdgeLoss(nuT) : 0.0) << c.name;
+      EXPECT_EQ(r.Lr, e < n - 2 ? loss::KnifeEdgeLoss(nuR) : 0.0) << c.name;
+      EXPECT_EQ(r.txEdge, r.Lt > 0.0 && t >= 0 ? t : e) << c.name;
+      EXPECT_EQ(r.rxEdge, r.Lr > 0.0 && s >= 0 ? s : e) << c.name;
+    }
+  }
+}
