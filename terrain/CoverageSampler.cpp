@@ -135,7 +135,9 @@ CoverageSampler::CoverageSampler(const CSRTM& terrain, const CZONES& zones)
       zonesOpen_(zones.isOpen()),
       latitudes_(TerrainProfile::kCoveragePointLimit, 0.0),
       longitudes_(TerrainProfile::kCoveragePointLimit, 0.0),
-      clear_(TerrainProfile::kCoveragePointLimit, 0) {}
+      clear_(TerrainProfile::kCoveragePointLimit, 0),
+      nodes_(TerrainProfile::kCoveragePointLimit, 0),
+      raw_(TerrainProfile::kCoveragePointLimit, 0) {}
 
 std::uint8_t CoverageSampler::zone(double latitude, double longitude, bool clearOfLines) {
   if (!zonesOpen_) return zones::kNoData;
@@ -156,24 +158,15 @@ std::uint8_t CoverageSampler::zone(double latitude, double longitude, bool clear
   return zones_.zoneAt(latitude, longitude);
 }
 
-int CoverageSampler::height(double latitude, double longitude, bool clearOfLines) {
+int CoverageSampler::nodeIndex(double latitude, double longitude, bool clearOfLines) const {
   // The plain lookup of CSRTM, without its slot scan while the point stays in
-  // the tile of the previous sample. The store's own lookup serves every
-  // other point (it loads the tile and keeps the usage scores).
+  // the tile of the previous sample.
   const bool inside = latitude >= srtm::kMinLatitude && latitude < srtm::kMaxLatitude &&
                       longitude >= srtm::kMinLongitude && longitude < srtm::kMaxLongitude;
-  if (!inside) return terrain_.heightAt(latitude, longitude, false);
+  if (!inside || !tile_) return kAskStore;
   const int south = cellCornerOf(latitude);
   const int west = cellCornerOf(longitude);
-  if (!tile_ || south != cellSouth_ || west != cellWest_ || !tile_->holdsCell(south, west)) {
-    const int h = terrain_.heightAt(latitude, longitude, false);
-    tile_ = nullptr;
-    for (int s = 0; s < terrain_.slotCount(); ++s)
-      if (terrain_.slot(s).loaded() && terrain_.slot(s).holdsCell(south, west)) tile_ = &terrain_.slot(s);
-    cellSouth_ = south;
-    cellWest_ = west;
-    return h;
-  }
+  if (south != cellSouth_ || west != cellWest_ || !tile_->holdsCell(south, west)) return kAskStore;
   // Inside the tile both quotients lie between 0 and about 1201. Clear of the
   // node lines a product gives the same whole part as the store's quotient.
   double i = 0.0, j = 0.0;
@@ -185,8 +178,25 @@ int CoverageSampler::height(double latitude, double longitude, bool clearOfLines
     j = truncated(std::fabs(tile_->west() - longitude) / srtm::kSpacingDeg);
   }
   const double row = srtm::kLastIndex - i;
-  if (row < 0 || row > srtm::kLastIndex || j < 0 || j > srtm::kLastIndex) return srtm::kSeaValue;
-  return tile_->sampleAt(static_cast<int>(row), static_cast<int>(j));
+  if (row < 0 || row > srtm::kLastIndex || j < 0 || j > srtm::kLastIndex) return kSeaNode;
+  return static_cast<int>(row) * srtm::kTileEdge + static_cast<int>(j);
+}
+
+int CoverageSampler::storeHeight(double latitude, double longitude) {
+  // The store's own lookup loads the tile and keeps the usage scores; the
+  // tile that answered becomes the one the next samples are read from.
+  const int h = terrain_.heightAt(latitude, longitude, false);
+  const bool inside = latitude >= srtm::kMinLatitude && latitude < srtm::kMaxLatitude &&
+                      longitude >= srtm::kMinLongitude && longitude < srtm::kMaxLongitude;
+  if (!inside) return h;
+  const int south = cellCornerOf(latitude);
+  const int west = cellCornerOf(longitude);
+  tile_ = nullptr;
+  for (int s = 0; s < terrain_.slotCount(); ++s)
+    if (terrain_.slot(s).loaded() && terrain_.slot(s).holdsCell(south, west)) tile_ = &terrain_.slot(s);
+  cellSouth_ = south;
+  cellWest_ = west;
+  return h;
 }
 
 bool CoverageSampler::sample(TerrainProfile& profile, double txLatitude, double txLongitude, double rxLatitude,
@@ -246,14 +256,37 @@ bool CoverageSampler::sample(TerrainProfile& profile, double txLatitude, double 
     // fitted point could fall on the other side of it than the exact one.
     clear[i] = fit & clearOfNodeLines(latitudes[i]) & clearOfNodeLines(longitudes[i]);
   }
-  double maxHeight = kNoHeight;
-  const int sea = terrain_.seaValue();
-  const int missing = terrain_.missingValue();
+  // Heights in the tile of the previous sample are first only located, and
+  // read together afterwards: a run of independent loads the processor can
+  // overlap. The ones located are read before the store is asked for
+  // another point, as that may load a tile over the one they are in.
+  int* node = nodes_.data();
+  int* raw = raw_.data();
+  int located = 0;  // samples before this hold their heights in raw
+  const auto readLocated = [&](int end) {
+    for (int k = located; k < end; ++k)
+      if (node[k] >= 0) raw[k] = tile_->sampleAt(node[k]);
+    located = end;
+  };
   for (int i = 0; i < n; ++i) {
     double latitude = latitudes[i], longitude = longitudes[i];
     if (!clear[i]) path_.pointAt(dist[i], latitude, longitude);
     zoneCodes[i] = zone(latitude, longitude, clear[i]);
-    const int h = height(latitude, longitude, clear[i]);
+    node[i] = nodeIndex(latitude, longitude, clear[i]);
+    if (node[i] == kSeaNode) {
+      raw[i] = srtm::kSeaValue;
+    } else if (node[i] == kAskStore) {
+      readLocated(i);
+      raw[i] = storeHeight(latitude, longitude);
+      located = i + 1;
+    }
+  }
+  readLocated(n);
+  double maxHeight = kNoHeight;
+  const int sea = terrain_.seaValue();
+  const int missing = terrain_.missingValue();
+  for (int i = 0; i < n; ++i) {
+    const int h = raw[i];
     heights[i] = (h == sea || h == missing) ? 0.0 : h;
     curvature[i] = 0.0;
     if (heights[i] > maxHeight) maxHeight = heights[i];

@@ -61,7 +61,13 @@ class CoverageSampler {
  private:
   /// @param clearOfLines the point lies at least kNodeLineMargin from every
   ///        line of tile nodes, so products may stand for the quotients
-  int height(double latitude, double longitude, bool clearOfLines);
+  int nodeIndex(double latitude, double longitude, bool clearOfLines) const;
+  /// The height CSRTM gives; the tile holding the point becomes the current one.
+  int storeHeight(double latitude, double longitude);
+  /// What nodeIndex gives for a point outside the current tile, and for one
+  /// that falls off the node grid (read as sea, as the store reads it).
+  static constexpr int kAskStore = -1;
+  static constexpr int kSeaNode = -2;
   std::uint8_t zone(double latitude, double longitude, bool clearOfLines);
 
   const CSRTM& terrain_;
@@ -79,6 +85,10 @@ class CoverageSampler {
   // clear of the node lines.
   std::vector<double> latitudes_, longitudes_;
   std::vector<std::uint8_t> clear_;
+  // Per-sample node of the current tile (row * 1201 + column, or one of the
+  // markers above) and the stored height read there.
+  std::vector<int> nodes_;
+  std::vector<int> raw_;
 };
 
 }  // namespace tarnvale

@@ -49,6 +49,8 @@ class CSRTMTILE {
   /// The sample at @p row (0 = northern edge) and @p column (0 = western
   /// edge), both 0..1200, as a lookup returns it (m, sea 0, missing -32767).
   int sampleAt(int row, int column) const { return samples_[row * srtm::kTileEdge + column]; }
+  /// The same by row * kTileEdge + column.
+  int sampleAt(int index) const { return samples_[index]; }
 
   bool loaded() const { return loaded_; }
   /// Why the last load failed: kAbsent when no file of the tile was found,

@@ -14,7 +14,7 @@ first=$(awk '/^```sh/{getline; print; exit}' "$clean_root_top/README.md")
 echo "README's first command: $first"
 
 clean_root_run 'apt-get update -q >/dev/null && DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
-  --no-install-recommends xvfb xauth xdotool imagemagick >/dev/null'
+  --no-install-recommends xvfb xauth xdotool imagemagick procps >/dev/null'
 # The command ends by starting the window: run it with a virtual display and
 # take the screenshot once the window has been up for a few seconds.
 clean_root_run "Xvfb :77 -screen 0 1400x900x24 >/dev/null 2>&1 & export DISPLAY=:77; ( $first ) > /tmp/first-start.log 2>&1 &

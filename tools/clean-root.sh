@@ -77,5 +77,5 @@ clean_root_create() {
 
 clean_root_run() {
   chroot "$clean_root_dir" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    LANG=C.UTF-8 TERM=dumb CI="${CI:-}" bash -c "cd /work/main && $1"
+    LANG=C.UTF-8 TERM=dumb CI="${CI:-}" bash -c "cd /work/main || exit 1; $1"
 }
