@@ -127,6 +127,33 @@ void positions(const Series<M>& series, const double* __restrict dist, int n, do
   }
 }
 
+// For each sample: its 1-degree cell and its node in the tile of that cell
+// (row * 1201 + column, as CoverageSampler::nodeIndex finds it from products
+// for a point clear of the node lines), or the markers for a point the store
+// must answer and one off the node grid. Free of branches, so that it vectorises; the
+// cell is compared with the current tile's afterwards.
+void locateNodes(const double* __restrict latitudes, const double* __restrict longitudes, int n,
+                 int* __restrict cellSouths, int* __restrict cellWests, int* __restrict nodes) {
+  for (int i = 0; i < n; ++i) {
+    const double latitude = latitudes[i], longitude = longitudes[i];
+    const bool inside = (latitude >= srtm::kMinLatitude) & (latitude < srtm::kMaxLatitude) &
+                        (longitude >= srtm::kMinLongitude) & (longitude < srtm::kMaxLongitude);
+    // Points outside are never converted: the store answers them.
+    const double lat = inside ? latitude : 0.0;
+    const double lon = inside ? longitude : 0.0;
+    // cellCornerOf, one conversion of a chosen value.
+    const int south = static_cast<int>(lat >= 0.0 ? lat : lat - 1.0);
+    const int west = static_cast<int>(lon >= 0.0 ? lon : lon - 1.0);
+    const double row = srtm::kLastIndex - truncated((lat - south) * srtm::kSamplesPerDegree);
+    const double column = truncated((lon - west) * srtm::kSamplesPerDegree);
+    const bool onGrid = (row >= 0) & (row <= srtm::kLastIndex) & (column >= 0) & (column <= srtm::kLastIndex);
+    const int node = static_cast<int>(onGrid ? row : 0.0) * srtm::kTileEdge + static_cast<int>(onGrid ? column : 0.0);
+    cellSouths[i] = south;
+    cellWests[i] = west;
+    nodes[i] = inside ? (onGrid ? node : CoverageSampler::kSeaNode) : CoverageSampler::kAskStore;
+  }
+}
+
 }  // namespace
 
 CoverageSampler::CoverageSampler(const CSRTM& terrain, const CZONES& zones)
@@ -137,6 +164,8 @@ CoverageSampler::CoverageSampler(const CSRTM& terrain, const CZONES& zones)
       longitudes_(TerrainProfile::kCoveragePointLimit, 0.0),
       clear_(TerrainProfile::kCoveragePointLimit, 0),
       nodes_(TerrainProfile::kCoveragePointLimit, 0),
+      cellSouths_(TerrainProfile::kCoveragePointLimit, 0),
+      cellWests_(TerrainProfile::kCoveragePointLimit, 0),
       raw_(TerrainProfile::kCoveragePointLimit, 0) {}
 
 std::uint8_t CoverageSampler::zone(double latitude, double longitude, bool clearOfLines) {
@@ -268,11 +297,18 @@ bool CoverageSampler::sample(TerrainProfile& profile, double txLatitude, double 
       if (node[k] >= 0) raw[k] = tile_->sampleAt(node[k]);
     located = end;
   };
+  int* cellSouths = cellSouths_.data();
+  int* cellWests = cellWests_.data();
+  locateNodes(latitudes, longitudes, n, cellSouths, cellWests, node);
   for (int i = 0; i < n; ++i) {
     double latitude = latitudes[i], longitude = longitudes[i];
     if (!clear[i]) path_.pointAt(dist[i], latitude, longitude);
     zoneCodes[i] = zone(latitude, longitude, clear[i]);
-    node[i] = nodeIndex(latitude, longitude, clear[i]);
+    if (!clear[i])
+      node[i] = nodeIndex(latitude, longitude, false);
+    else if (node[i] != kAskStore &&
+             !(tile_ && cellSouths[i] == cellSouth_ && cellWests[i] == cellWest_ && tile_->holdsCell(cellSouth_, cellWest_)))
+      node[i] = kAskStore;
     if (node[i] == kSeaNode) {
       raw[i] = srtm::kSeaValue;
     } else if (node[i] == kAskStore) {

@@ -46,6 +46,11 @@ class CoverageSampler {
   /// inside which a sample is placed by pointAt: 5e-3, about 4e-6 degree.
   static constexpr double kNodeLineMargin = 5e-3;
 
+  /// Where a sample's height comes from when it is not a node of the current
+  /// tile: the store, or sea (a point off the node grid, as the store reads it).
+  static constexpr int kAskStore = -1;
+  static constexpr int kSeaNode = -2;
+
   CoverageSampler(const CSRTM& terrain, const CZONES& zones);
 
   /// Fills @p profile for the path from (txLatitude, txLongitude) to
@@ -64,10 +69,6 @@ class CoverageSampler {
   int nodeIndex(double latitude, double longitude, bool clearOfLines) const;
   /// The height CSRTM gives; the tile holding the point becomes the current one.
   int storeHeight(double latitude, double longitude);
-  /// What nodeIndex gives for a point outside the current tile, and for one
-  /// that falls off the node grid (read as sea, as the store reads it).
-  static constexpr int kAskStore = -1;
-  static constexpr int kSeaNode = -2;
   std::uint8_t zone(double latitude, double longitude, bool clearOfLines);
 
   const CSRTM& terrain_;
@@ -86,8 +87,10 @@ class CoverageSampler {
   std::vector<double> latitudes_, longitudes_;
   std::vector<std::uint8_t> clear_;
   // Per-sample node of the current tile (row * 1201 + column, or one of the
-  // markers above) and the stored height read there.
+  // markers above), the 1-degree cell it was found in, and the stored height
+  // read there.
   std::vector<int> nodes_;
+  std::vector<int> cellSouths_, cellWests_;
   std::vector<int> raw_;
 };
 
