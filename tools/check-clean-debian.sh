@@ -16,10 +16,15 @@ echo "README's first command: $first"
 clean_root_run 'apt-get update -q >/dev/null && DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
   --no-install-recommends xvfb xauth xdotool imagemagick procps >/dev/null'
 # The command ends by starting the window: run it with a virtual display and
-# take the screenshot once the window has been up for a few seconds.
-clean_root_run "Xvfb :77 -screen 0 1400x900x24 >/dev/null 2>&1 & export DISPLAY=:77; ( $first ) > /tmp/first-start.log 2>&1 &
-  for i in \$(seq 1 900); do xdotool search --name Tarnvale >/dev/null 2>&1 && break; sleep 1; done
-  sleep 8; import -window root /tmp/first-start.png; pkill -f build/app/tarnvale || true; pkill Xvfb || true
+# take the screenshot once the window has been up for a few seconds. The
+# packages the command installs may remake /tmp/.X11-unix under a running
+# display, so a keeper starts it again whenever its socket is gone.
+clean_root_run "( while :; do [ -S /tmp/.X11-unix/X77 ] || { pkill -x Xvfb; Xvfb :77 -screen 0 1400x900x24 \
+      -nolisten tcp >> /tmp/xvfb.log 2>&1 & sleep 2; }; sleep 1; done ) & keeper=\$!
+  export DISPLAY=:77
+  ( $first ) > /tmp/first-start.log 2>&1 & app=\$!
+  for i in \$(seq 1 1200); do xdotool search --name Tarnvale >/dev/null 2>&1 && break; kill -0 \$app 2>/dev/null || break; sleep 1; done
+  sleep 8; import -window root /tmp/first-start.png; kill \$keeper; pkill -f build/app/tarnvale || true; pkill -x Xvfb || true
   tail -5 /tmp/first-start.log"
 cp "$clean_root_dir/tmp/first-start.png" "$out/first-start.png"
 echo "screenshot of the first start: $out/first-start.png"
