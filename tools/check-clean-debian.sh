@@ -24,8 +24,8 @@ clean_root_run "( while :; do [ -S /tmp/.X11-unix/X77 ] || { pkill -x Xvfb; Xvfb
   export DISPLAY=:77
   ( $first ) > /tmp/first-start.log 2>&1 & app=\$!
   for i in \$(seq 1 1200); do xdotool search --name Tarnvale >/dev/null 2>&1 && break; kill -0 \$app 2>/dev/null || break; sleep 1; done
-  sleep 8; import -window root /tmp/first-start.png; kill \$keeper; pkill -f build/app/tarnvale || true; pkill -x Xvfb || true
-  tail -5 /tmp/first-start.log"
+  sleep 8; import -window root /tmp/first-start.png; kill \$keeper; pkill -x tarnvale || true; pkill -x Xvfb || true
+  tail -5 /tmp/first-start.log; tail -3 /tmp/xvfb.log"
 cp "$clean_root_dir/tmp/first-start.png" "$out/first-start.png"
 echo "screenshot of the first start: $out/first-start.png"
 
@@ -35,7 +35,7 @@ clean_root_run 'cd build && cpack -G DEB >/dev/null && apt-get install -y -q ./t
 clean_root_run 'mkdir -p /tmp/installed && cd /tmp/installed && Xvfb :78 -screen 0 1400x900x24 >/dev/null 2>&1 &
   export DISPLAY=:78; cd /tmp/installed; /usr/bin/tarnvale > /tmp/installed.log 2>&1 &
   for i in $(seq 1 60); do xdotool search --name Tarnvale >/dev/null 2>&1 && break; sleep 1; done
-  sleep 5; import -window root /tmp/installed.png; pkill -f /usr/bin/tarnvale || true; pkill Xvfb || true'
+  sleep 5; import -window root /tmp/installed.png; pkill -x tarnvale || true; pkill Xvfb || true'
 cp "$clean_root_dir/tmp/installed.png" "$out/installed-start.png"
 echo "screenshot of the installed program: $out/installed-start.png"
 
