@@ -32,7 +32,7 @@ echo "screenshot of the first start: $out/first-start.png"
 # The package: build it, install it with apt, start the installed program.
 clean_root_run 'cd build && cpack -G DEB >/dev/null && apt-get install -y -q ./tarnvale_*_amd64.deb >/dev/null \
   && dpkg -s tarnvale | grep -E "^(Version|Depends)"'
-clean_root_run 'mkdir -p /tmp/installed && cd /tmp/installed && Xvfb :78 -screen 0 1400x900x24 >/dev/null 2>&1 &
+clean_root_run 'mkdir -p /tmp/installed; Xvfb :78 -screen 0 1400x900x24 >/dev/null 2>&1 &
   export DISPLAY=:78; cd /tmp/installed; /usr/bin/tarnvale > /tmp/installed.log 2>&1 &
   for i in $(seq 1 60); do xdotool search --name Tarnvale >/dev/null 2>&1 && break; sleep 1; done
   sleep 5; import -window root /tmp/installed.png; pkill -x tarnvale || true; pkill Xvfb || true'
