@@ -24,6 +24,8 @@ int RunClimate(const ClimateOptions& options, Io& io) {
   const double lat = options.latitude;
   const double lon = options.longitude;
   double n0 = 0.0, deltaN = 0.0, surface = 0.0, elevated = 0.0, gradient = 0.0;
+  maps.loadTogether({CRefractivity::kN0, CRefractivity::kDeltaN, CRefractivity::kSurfaceDuct,
+                     CRefractivity::kElevatedDuct, CRefractivity::gradientMap(options.percent)});
   const bool hasN0 = maps.n0At(lat, lon, true, n0);
   const bool hasDeltaN = maps.dnAt(lat, lon, true, deltaN);
   const bool hasSurface = maps.surfaceDuctAt(lat, lon, true, surface);

@@ -45,6 +45,7 @@ Climate climateAt(const CoverageOptions& o, const CLocator& tx) {
     return c;
   }
   const CRefractivity maps(o.climate.empty() ? std::filesystem::current_path() : std::filesystem::path(o.climate));
+  maps.loadTogether({CRefractivity::kN0, CRefractivity::kDeltaN});
   double n0 = 0.0, deltaN = 0.0;
   if (maps.n0At(tx.latitude(), tx.longitude(), true, n0) && maps.dnAt(tx.latitude(), tx.longitude(), true, deltaN)) {
     c.n0 = n0;

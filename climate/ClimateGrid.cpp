@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #if defined(__GLIBC__)
@@ -57,6 +58,47 @@ bool PlainDecimal(const char* begin, const char* end) {
   return true;
 }
 
+/// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+/// Largest integer below which every integer is a double.
+constexpr std::uint64_t kExactIntegerLimit = std::uint64_t{1} << 53;
+/// Digits an unsigned 64-bit integer always holds.
+constexpr int kSafeDigits = 19;
+
+/// Converts the map files' usual number, an optional '-', digits and at most
+/// one '.', read from @p c up to the first other character (returned in
+/// @p stop), when its digits make an integer below 2^53 and it has at most 22
+/// decimals. Both that integer and the power of ten are then exact doubles,
+/// so one correctly rounded division gives the double nearest the decimal:
+/// the very value strtod gives. False, with @p value untouched, otherwise;
+/// the caller still checks that the number is the whole token.
+bool ShortDecimal(const char* c, const char* limit, double& value, const char*& stop) {
+  const bool negative = c < limit && *c == '-';
+  if (negative) ++c;
+  std::uint64_t digits = 0;
+  int count = 0, decimals = 0;
+  bool point = false;
+  for (; c < limit; ++c) {
+    if (IsDigit(*c)) {
+      if (count == kSafeDigits) return false;
+      digits = digits * 10 + static_cast<unsigned>(*c - '0');
+      ++count;
+      decimals += point ? 1 : 0;
+    } else if (*c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  const int maxDecimals = static_cast<int>(std::size(kExactPowersOfTen)) - 1;
+  if (count == 0 || digits >= kExactIntegerLimit || decimals > maxDecimals) return false;
+  const double magnitude = static_cast<double>(digits) / kExactPowersOfTen[decimals];
+  value = negative ? -magnitude : magnitude;
+  stop = c;
+  return true;
+}
+
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 struct FileCloser {
@@ -82,6 +124,17 @@ class NumberReader {
         if (!refill()) return false;
         continue;
       }
+      // The usual token in one pass: a short decimal that white space (or
+      // the end of the file) ends.
+      const char* limit = buffer_.c_str() + buffer_.size();
+      const char* stop = nullptr;
+      double number = 0.0;
+      if (ShortDecimal(buffer_.c_str() + pos_, limit, number, stop) &&
+          (stop < limit ? IsSpace(*stop) : eof_)) {
+        pos_ = static_cast<std::size_t>(stop - buffer_.c_str());
+        value = number;
+        return true;
+      }
       // A token running into the end of the buffer may continue in the file.
       end = pos_;
       while (end < buffer_.size() && !IsSpace(buffer_[end])) ++end;
@@ -92,9 +145,9 @@ class NumberReader {
       break;
     }
     const char* start = buffer_.c_str() + pos_;
-    // The common token, a plain decimal number that is all number, is
-    // converted without the C library: from_chars rounds to the nearest
-    // double exactly as strtod does, several times faster.
+    // Any other plain decimal number that is all number is converted
+    // without the C library: from_chars rounds to the nearest double exactly
+    // as strtod does, several times faster.
     if (PlainDecimal(start, buffer_.c_str() + end)) {
       double number = 0.0;
       const auto [ptr, ec] = std::from_chars(start, buffer_.c_str() + end, number);

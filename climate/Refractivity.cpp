@@ -1,6 +1,9 @@
 #include "climate/Refractivity.h"
 
+#include <exception>
+#include <thread>
 #include <utility>
+#include <vector>
 
 namespace tarnvale {
 
@@ -28,10 +31,33 @@ CRefractivity::CRefractivity(std::filesystem::path directory)
 bool CRefractivity::load(int map) const {
   if (map < 0 || map >= kMapCount) return false;
   if (loaded_[map].load(std::memory_order_acquire)) return true;
-  const std::lock_guard<std::mutex> lock(loadMutex_);
+  const std::lock_guard<std::mutex> lock(loadMutexes_[map]);
   if (loaded_[map].load(std::memory_order_relaxed)) return true;
   if (!grids_[map].load(directory_)) return false;
   loaded_[map].store(true, std::memory_order_release);
+  return true;
+}
+
+bool CRefractivity::loadTogether(std::initializer_list<Map> maps) const {
+  std::vector<Map> pending;
+  for (const Map map : maps) {
+    if (map < 0 || map >= kMapCount) return false;
+    if (!isLoaded(map)) pending.push_back(map);
+  }
+  // The first map is read on this thread, every other on one of its own.
+  std::vector<std::thread> readers;
+  std::vector<Map> here(pending.begin(), pending.begin() + (pending.empty() ? 0 : 1));
+  for (std::size_t i = 1; i < pending.size(); ++i) {
+    try {
+      readers.emplace_back([this, map = pending[i]] { load(map); });
+    } catch (const std::exception&) {  // no thread to be had: read it here
+      here.push_back(pending[i]);
+    }
+  }
+  for (const Map map : here) load(map);
+  for (std::thread& reader : readers) reader.join();
+  for (const Map map : maps)
+    if (!isLoaded(map)) return false;
   return true;
 }
 

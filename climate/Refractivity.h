@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <filesystem>
+#include <initializer_list>
 #include <mutex>
 
 #include "climate/ClimateGrid.h"
@@ -20,7 +21,7 @@ namespace tarnvale {
 /// Memory: about 1.9 MB for each of n0.txt and dn.txt and 228 KB for each
 /// 1.5-degree map once read (7.3 MB with all sixteen); a few KB before.
 /// Thread safety: lookups may run concurrently on one object; the first read
-/// of each map is serialised by an internal mutex. Not copyable.
+/// of each map is serialised by a mutex of its own. Not copyable.
 class CRefractivity {
  public:
   /// The maps, in the order of the built-in table.
@@ -86,6 +87,10 @@ class CRefractivity {
   /// Makes sure @p map is read; false when its file is missing or short (or
   /// @p map is not a map).
   bool load(int map) const;
+  /// Makes sure every map of @p maps is read, reading those not yet read side
+  /// by side, each on a thread of its own (one after the other when no thread
+  /// can be started); false when any could not be read.
+  bool loadTogether(std::initializer_list<Map> maps) const;
   /// True once @p map has been read.
   bool isLoaded(int map) const;
 
@@ -104,7 +109,8 @@ class CRefractivity {
   std::filesystem::path directory_;
   mutable std::array<ClimateGrid, kMapCount> grids_;
   mutable std::array<std::atomic<bool>, kMapCount> loaded_{};
-  mutable std::mutex loadMutex_;
+  // One lock a map, so that different maps may be read at the same time.
+  mutable std::array<std::mutex, kMapCount> loadMutexes_;
 };
 
 }  // namespace tarnvale

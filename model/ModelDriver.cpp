@@ -26,6 +26,7 @@ CLocator MidPoint(const CLocator& tx, const CLocator& rx) {
 bool ClimateAtMidPath(const CRefractivity& climate, const CLocator& tx, const CLocator& rx, double& n0,
                       double& deltaN) {
   const CLocator middle = MidPoint(tx, rx);
+  climate.loadTogether({CRefractivity::kN0, CRefractivity::kDeltaN});
   double mapN0 = 0.0, mapDeltaN = 0.0;
   if (!climate.n0At(middle.latitude(), middle.longitude(), true, mapN0) ||
       !climate.dnAt(middle.latitude(), middle.longitude(), true, mapDeltaN))
@@ -67,6 +68,7 @@ std::array<MechanismPoint, 10> MechanismCurves(ModelData data, const CLocator& t
   if (!data.model.initialised()) return points;
   const CLocator middle = MidPoint(tx, rx);
   double n0 = kMechanismsN0, deltaN = kMechanismsDeltaN;
+  data.climate.loadTogether({CRefractivity::kN0, CRefractivity::kDeltaN});
   if (!data.climate.n0At(middle.latitude(), middle.longitude(), true, n0)) n0 = kMechanismsN0;
   if (!data.climate.dnAt(middle.latitude(), middle.longitude(), true, deltaN)) deltaN = kMechanismsDeltaN;
   for (size_t i = 0; i < kMechanismPercentages.size(); ++i) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,41 @@ TEST(ClimateGridRead, NumbersAcrossReadChunksAndVeryLongTokens) {
   ASSERT_TRUE(grid.load(dir.path()));
   ASSERT_EQ(grid.data.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(grid.data[i], expected[i]) << "value " << i;
+}
+
+TEST(ClimateGridRead, DecimalsOfEveryLengthRoundAsStrtodDoes) {
+  // Short decimals take a quicker road than long ones; the edges of that road
+  // (2^53, 19 digits, 22 decimals, signed zeros) and random decimals of every
+  // length up to 24 digits must all give strtod's double, sign included.
+  std::vector<std::string> tokens = {"9007199254740991",  "9007199254740992", "9007199254740993",
+                                     "900719925474099.3", "0.9007199254740993", "1234567890123456789",
+                                     "12345678901234567890", "0.0000000000000000000001", "0.00000000000000000000001",
+                                     "-0.000", "-0", "0.", "-.5", "000000000000000000000001.5",
+                                     "4503599627370497.5", "1.7976931348623157", "-41.733"};
+  std::mt19937_64 random(20261210);
+  for (int length = 1; length <= 24; ++length) {
+    for (int trial = 0; trial < 40; ++trial) {
+      std::string token = (trial % 3 == 0) ? "-" : "";
+      const int point = static_cast<int>(random() % (length + 1));
+      for (int i = 0; i < length; ++i) {
+        if (i == point) token += '.';
+        token += static_cast<char>('0' + random() % 10);
+      }
+      tokens.push_back(token);
+    }
+  }
+  std::string text;
+  for (std::size_t i = 0; i < tokens.size(); ++i) text += tokens[i] + (i % 5 == 4 ? "\n" : " ");
+  const climate::GridLattice lattice{0.0, 1.0, 1, 0.0, 1.0, static_cast<std::int32_t>(tokens.size())};
+  ScratchDir dir;
+  WriteText(dir / "map.txt", text);
+  ClimateGrid grid("map.txt", 50.0, lattice);
+  ASSERT_TRUE(grid.load(dir.path()));
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    const double expected = std::strtod(tokens[i].c_str(), nullptr);
+    EXPECT_EQ(grid.data[i], expected) << tokens[i];
+    EXPECT_EQ(std::signbit(grid.data[i]), std::signbit(expected)) << tokens[i];
+  }
 }
 
 TEST(ClimateGridRead, AFailedReadLeavesEarlierValuesAlone) {

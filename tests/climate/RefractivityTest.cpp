@@ -161,5 +161,30 @@ TEST(RefractivityLookups, ConcurrentFirstLookupsAgree) {
   EXPECT_GT(results[0], 300.0);
 }
 
+TEST(RefractivityLookups, MapsReadTogetherAreTheMapsReadOneByOne) {
+  ScratchDir dir;
+  const auto n0 = [](int r, int c) { return 300.0 + r * 0.1 + c * 0.01; };
+  const auto dn = [](int r, int c) { return 40.0 - r * 0.01 + c * 0.001; };
+  WriteGrid(dir / "n0.txt", kGridB, n0);
+  WriteGrid(dir / "dn.txt", kGridB, dn);
+  const CRefractivity together(dir.path());
+  EXPECT_TRUE(together.loadTogether({CRefractivity::kN0, CRefractivity::kDeltaN, CRefractivity::kN0}));
+  const CRefractivity single(dir.path());
+  for (const CRefractivity::Map map : {CRefractivity::kN0, CRefractivity::kDeltaN}) {
+    ASSERT_TRUE(together.isLoaded(map));
+    ASSERT_TRUE(single.load(map));
+    EXPECT_EQ(together.grid(map).data, single.grid(map).data);
+  }
+  // Already read, or absent: the answer says whether all are there, and the
+  // maps that could be read are kept.
+  EXPECT_TRUE(together.loadTogether({CRefractivity::kN0, CRefractivity::kDeltaN}));
+  const CRefractivity partial(dir.path());
+  EXPECT_FALSE(partial.loadTogether({CRefractivity::kSurfaceDuct, CRefractivity::kDeltaN}));
+  EXPECT_TRUE(partial.isLoaded(CRefractivity::kDeltaN));
+  EXPECT_FALSE(partial.isLoaded(CRefractivity::kSurfaceDuct));
+  EXPECT_FALSE(partial.loadTogether({CRefractivity::kN0, static_cast<CRefractivity::Map>(CRefractivity::kMapCount)}));
+  EXPECT_TRUE(partial.loadTogether({}));
+}
+
 }  // namespace
 }  // namespace tarnvale
