@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "model/LossFunctions.h"
@@ -141,43 +142,49 @@ void CTerrain::zoneStatistics() {
   const TerrainProfile& p = profile_;
   const int n = p.n;
   const double d = p.pathLength;
+  // Plain pointers and local sums: the zone codes are bytes, which may alias
+  // anything, so members would be read and written again at every sample.
+  const double* dist = p.dist.data();
+  const std::uint8_t* zone = p.zone.data();
   // Each sample stands for half the distance between its neighbours.
   auto share = [&](int i) {
     if (n < 2) return 0.0;
-    if (i == 0) return (p.dist[1] - p.dist[0]) / 2.0;
-    if (i == n - 1) return (p.dist[n - 1] - p.dist[n - 2]) / 2.0;
-    return (p.dist[i + 1] - p.dist[i - 1]) / 2.0;
+    if (i == 0) return (dist[1] - dist[0]) / 2.0;
+    if (i == n - 1) return (dist[n - 1] - dist[n - 2]) / 2.0;
+    return (dist[i + 1] - dist[i - 1]) / 2.0;
   };
   double sea = 0.0, landRun = 0.0, inlandRun = 0.0;
-  r_.dtm = 0.0;
-  r_.dlm = 0.0;
+  double dtm = 0.0, dlm = 0.0;
   int firstSea = -1, lastSea = -1;
   for (int i = 0; i < n; ++i) {
     const double s = share(i);
-    if (p.zone[i] == kZoneSea) {
+    const std::uint8_t code = zone[i];
+    if (code == kZoneSea) {
       sea += s;
       landRun = 0.0;
       if (firstSea < 0) firstSea = i;
       lastSea = i;
     } else {
       landRun += s;
-      r_.dtm = std::max(r_.dtm, landRun);
+      dtm = std::max(dtm, landRun);
     }
-    if (p.zone[i] == kZoneInland) {
+    if (code == kZoneInland) {
       inlandRun += s;
-      r_.dlm = std::max(r_.dlm, inlandRun);
+      dlm = std::max(dlm, inlandRun);
     } else {
       inlandRun = 0.0;
     }
   }
+  r_.dtm = dtm;
+  r_.dlm = dlm;
   r_.omega = sea / d;
   if (r_.omega == 0.0) {
     r_.dct = -1.0;
     r_.dcr = -1.0;
     return;
   }
-  r_.dct = firstSea == 0 ? 0.0 : (p.dist[firstSea - 1] + p.dist[firstSea]) / 2.0;
-  r_.dcr = lastSea == n - 1 ? 0.0 : d - (p.dist[lastSea] + p.dist[lastSea + 1]) / 2.0;
+  r_.dct = firstSea == 0 ? 0.0 : (dist[firstSea - 1] + dist[firstSea]) / 2.0;
+  r_.dcr = lastSea == n - 1 ? 0.0 : d - (dist[lastSea] + dist[lastSea + 1]) / 2.0;
 }
 
 bool CTerrain::beta0Step() {

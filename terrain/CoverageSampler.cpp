@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstddef>
 #include <numbers>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "terrain/ProfileSampler.h"
 
@@ -127,31 +130,140 @@ void positions(const Series<M>& series, const double* __restrict dist, int n, do
   }
 }
 
-// For each sample: its 1-degree cell and its node in the tile of that cell
-// (row * 1201 + column, as CoverageSampler::nodeIndex finds it from products
-// for a point clear of the node lines), or the markers for a point the store
-// must answer and one off the node grid. Free of branches, so that it vectorises; the
-// cell is compared with the current tile's afterwards.
-void locateNodes(const double* __restrict latitudes, const double* __restrict longitudes, int n,
-                 int* __restrict cellSouths, int* __restrict cellWests, int* __restrict nodes) {
-  for (int i = 0; i < n; ++i) {
-    const double latitude = latitudes[i], longitude = longitudes[i];
-    const bool inside = (latitude >= srtm::kMinLatitude) & (latitude < srtm::kMaxLatitude) &
-                        (longitude >= srtm::kMinLongitude) & (longitude < srtm::kMaxLongitude);
-    // Points outside are never converted: the store answers them.
-    const double lat = inside ? latitude : 0.0;
-    const double lon = inside ? longitude : 0.0;
-    // cellCornerOf, one conversion of a chosen value.
-    const int south = static_cast<int>(lat >= 0.0 ? lat : lat - 1.0);
-    const int west = static_cast<int>(lon >= 0.0 ? lon : lon - 1.0);
-    const double row = srtm::kLastIndex - truncated((lat - south) * srtm::kSamplesPerDegree);
-    const double column = truncated((lon - west) * srtm::kSamplesPerDegree);
-    const bool onGrid = (row >= 0) & (row <= srtm::kLastIndex) & (column >= 0) & (column <= srtm::kLastIndex);
-    const int node = static_cast<int>(onGrid ? row : 0.0) * srtm::kTileEdge + static_cast<int>(onGrid ? column : 0.0);
-    cellSouths[i] = south;
-    cellWests[i] = west;
-    nodes[i] = inside ? (onGrid ? node : CoverageSampler::kSeaNode) : CoverageSampler::kAskStore;
+// Where each sample lies, worked out for all samples before any is looked up.
+struct SampleCells {
+  std::uint8_t* clear;  // 1: clear of the node lines, so products stand for quotients
+  int* cellSouth;       // its 1-degree cell
+  int* cellWest;
+  int* node;            // row * 1201 + column in the tile of that cell, or a marker
+  int* zoneCell;        // arc-minute zone cell, as CoverageSampler::zone takes it
+};
+
+// One sample of locateSamples. The node is the one CoverageSampler::nodeIndex
+// finds from products, kAskStore off the tiles' range and kSeaNode off the
+// node grid; the zone cell is -1 for a sample that is not clear or lies off
+// the zone map's open interior.
+inline void locateSample(double latitude, double longitude, bool fit, const SampleCells& out, int i) {
+  const bool clear = fit & clearOfNodeLines(latitude) & clearOfNodeLines(longitude);
+  out.clear[i] = clear ? 1 : 0;
+
+  const bool inside = (latitude >= srtm::kMinLatitude) & (latitude < srtm::kMaxLatitude) &
+                      (longitude >= srtm::kMinLongitude) & (longitude < srtm::kMaxLongitude);
+  // Points outside are never converted: the store answers them.
+  const double lat = inside ? latitude : 0.0;
+  const double lon = inside ? longitude : 0.0;
+  // cellCornerOf, one conversion of a chosen value.
+  const int south = static_cast<int>(lat >= 0.0 ? lat : lat - 1.0);
+  const int west = static_cast<int>(lon >= 0.0 ? lon : lon - 1.0);
+  const double row = srtm::kLastIndex - truncated((lat - south) * srtm::kSamplesPerDegree);
+  const double column = truncated((lon - west) * srtm::kSamplesPerDegree);
+  const bool onGrid = (row >= 0) & (row <= srtm::kLastIndex) & (column >= 0) & (column <= srtm::kLastIndex);
+  const int node = static_cast<int>(onGrid ? row : 0.0) * srtm::kTileEdge + static_cast<int>(onGrid ? column : 0.0);
+  out.cellSouth[i] = south;
+  out.cellWest[i] = west;
+  out.node[i] = inside ? (onGrid ? node : CoverageSampler::kSeaNode) : CoverageSampler::kAskStore;
+
+  const bool onZoneMap = clear & (latitude > -zones::kMaxLatitude) & (latitude < zones::kMaxLatitude) &
+                         (longitude > -zones::kMaxLongitude) & (longitude < zones::kMaxLongitude);
+  const double zoneLat = onZoneMap ? latitude : 0.0;
+  const double zoneLon = onZoneMap ? longitude : 0.0;
+  const int zoneRow = static_cast<int>((zones::kMaxLatitude - zoneLat) * kCellsPerDegree);
+  const int zoneColumn = static_cast<int>((zoneLon + zones::kMaxLongitude) * kCellsPerDegree);
+  out.zoneCell[i] = onZoneMap ? zoneRow * zones::kColumns + zoneColumn : -1;
+}
+
+#if defined(__SSE2__)
+// locateSample for two samples at once, with the same operations in the same
+// order: every quantity is a whole number or a product, sum or difference
+// that rounds as the scalar one does.
+struct PairLocator {
+  const __m128d zero = _mm_setzero_pd();
+  const __m128d one = _mm_set1_pd(1.0);
+  const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
+  const __m128d samplesPerDegree = _mm_set1_pd(srtm::kSamplesPerDegree);
+  const __m128d lastIndex = _mm_set1_pd(srtm::kLastIndex);
+  const __m128d tileEdge = _mm_set1_pd(srtm::kTileEdge);
+  const __m128d smallLimit = _mm_set1_pd(1e9);
+  const __m128d marginLow = _mm_set1_pd(CoverageSampler::kNodeLineMargin);
+  const __m128d marginHigh = _mm_set1_pd(1.0 - CoverageSampler::kNodeLineMargin);
+  const __m128d minLat = _mm_set1_pd(srtm::kMinLatitude), maxLat = _mm_set1_pd(srtm::kMaxLatitude);
+  const __m128d minLon = _mm_set1_pd(srtm::kMinLongitude), maxLon = _mm_set1_pd(srtm::kMaxLongitude);
+  const __m128d zoneLatLimit = _mm_set1_pd(zones::kMaxLatitude), zoneLonLimit = _mm_set1_pd(zones::kMaxLongitude);
+  const __m128d cellsPerDegree = _mm_set1_pd(kCellsPerDegree);
+  const __m128d zoneColumns = _mm_set1_pd(zones::kColumns);
+
+  static __m128d select(__m128d mask, __m128d a, __m128d b) {
+    return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b));
   }
+  // Whole-number truncation of values known to lie within int range.
+  static __m128d truncate(__m128d x) { return _mm_cvtepi32_pd(_mm_cvttpd_epi32(x)); }
+  // The two 64-bit lane masks as the two low 32-bit lanes.
+  static __m128i narrow(__m128d mask) { return _mm_shuffle_epi32(_mm_castpd_si128(mask), _MM_SHUFFLE(0, 0, 2, 0)); }
+  static __m128i selectInt(__m128i mask, __m128i a, __m128i b) {
+    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+  }
+  static void store2(int* to, __m128i v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(to), v); }
+
+  __m128d clearOfNodeLines(__m128d degrees) const {
+    const __m128d q = _mm_mul_pd(degrees, samplesPerDegree);
+    const __m128d inRange = _mm_cmplt_pd(_mm_and_pd(q, absMask), smallLimit);
+    const __m128d fraction = _mm_and_pd(_mm_sub_pd(q, truncate(_mm_and_pd(inRange, q))), absMask);
+    return _mm_and_pd(inRange, _mm_and_pd(_mm_cmpge_pd(fraction, marginLow), _mm_cmple_pd(fraction, marginHigh)));
+  }
+
+  void locate(const double* latitudes, const double* longitudes, bool fit, const SampleCells& out, int i) const {
+    const __m128d latitude = _mm_loadu_pd(latitudes + i), longitude = _mm_loadu_pd(longitudes + i);
+
+    const __m128d clear = fit ? _mm_and_pd(clearOfNodeLines(latitude), clearOfNodeLines(longitude)) : zero;
+    const int clearBits = _mm_movemask_pd(clear);
+    out.clear[i] = static_cast<std::uint8_t>(clearBits & 1);
+    out.clear[i + 1] = static_cast<std::uint8_t>(clearBits >> 1);
+
+    const __m128d inside = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(latitude, minLat), _mm_cmplt_pd(latitude, maxLat)),
+                                      _mm_and_pd(_mm_cmpge_pd(longitude, minLon), _mm_cmplt_pd(longitude, maxLon)));
+    const __m128d lat = _mm_and_pd(inside, latitude);  // +0.0 outside
+    const __m128d lon = _mm_and_pd(inside, longitude);
+    const __m128d south = truncate(select(_mm_cmpge_pd(lat, zero), lat, _mm_sub_pd(lat, one)));
+    const __m128d west = truncate(select(_mm_cmpge_pd(lon, zero), lon, _mm_sub_pd(lon, one)));
+    const __m128d row = _mm_sub_pd(lastIndex, truncate(_mm_mul_pd(_mm_sub_pd(lat, south), samplesPerDegree)));
+    const __m128d column = truncate(_mm_mul_pd(_mm_sub_pd(lon, west), samplesPerDegree));
+    const __m128d onGrid = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(row, zero), _mm_cmple_pd(row, lastIndex)),
+                                      _mm_and_pd(_mm_cmpge_pd(column, zero), _mm_cmple_pd(column, lastIndex)));
+    // Exact: row * 1201 + column stays below 2^21.
+    const __m128i node = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(row, tileEdge), column));
+    store2(out.cellSouth + i, _mm_cvttpd_epi32(south));
+    store2(out.cellWest + i, _mm_cvttpd_epi32(west));
+    store2(out.node + i,
+           selectInt(narrow(inside),
+                     selectInt(narrow(onGrid), node, _mm_set1_epi32(CoverageSampler::kSeaNode)),
+                     _mm_set1_epi32(CoverageSampler::kAskStore)));
+
+    const __m128d onZoneMap = _mm_and_pd(
+        clear, _mm_and_pd(_mm_and_pd(_mm_cmpgt_pd(latitude, _mm_sub_pd(zero, zoneLatLimit)),
+                                     _mm_cmplt_pd(latitude, zoneLatLimit)),
+                          _mm_and_pd(_mm_cmpgt_pd(longitude, _mm_sub_pd(zero, zoneLonLimit)),
+                                     _mm_cmplt_pd(longitude, zoneLonLimit))));
+    const __m128d zoneLat = _mm_and_pd(onZoneMap, latitude);
+    const __m128d zoneLon = _mm_and_pd(onZoneMap, longitude);
+    const __m128d zoneRow = truncate(_mm_mul_pd(_mm_sub_pd(zoneLatLimit, zoneLat), cellsPerDegree));
+    const __m128d zoneColumn = truncate(_mm_mul_pd(_mm_add_pd(zoneLon, zoneLonLimit), cellsPerDegree));
+    // Exact: row * 21600 + column stays below 2^28.
+    const __m128i cell = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(zoneRow, zoneColumns), zoneColumn));
+    store2(out.zoneCell + i, selectInt(narrow(onZoneMap), cell, _mm_set1_epi32(-1)));
+  }
+};
+#endif
+
+// Locates every sample (see locateSample); on x86-64 two at a time, which the
+// compiler does not do by itself for this mix of masks and conversions.
+void locateSamples(const double* __restrict latitudes, const double* __restrict longitudes, int n, bool fit,
+                   const SampleCells& out) {
+  int i = 0;
+#if defined(__SSE2__)
+  const PairLocator pair;
+  for (; i + 1 < n; i += 2) pair.locate(latitudes, longitudes, fit, out, i);
+#endif
+  for (; i < n; ++i) locateSample(latitudes[i], longitudes[i], fit, out, i);
 }
 
 }  // namespace
@@ -166,25 +278,22 @@ CoverageSampler::CoverageSampler(const CSRTM& terrain, const CZONES& zones)
       nodes_(TerrainProfile::kCoveragePointLimit, 0),
       cellSouths_(TerrainProfile::kCoveragePointLimit, 0),
       cellWests_(TerrainProfile::kCoveragePointLimit, 0),
-      raw_(TerrainProfile::kCoveragePointLimit, 0) {}
+      zoneCells_(TerrainProfile::kCoveragePointLimit, -1),
+      raw_(TerrainProfile::kCoveragePointLimit, 0) {
+  zoneCache_.resize(kZoneCacheSize);
+}
 
-std::uint8_t CoverageSampler::zone(double latitude, double longitude, bool clearOfLines) {
+std::uint8_t CoverageSampler::zone(double latitude, double longitude, int cell) {
   if (!zonesOpen_) return zones::kNoData;
-  // Samples 25 to 125 m apart mostly share one arc-minute cell with the one
-  // before. Clear of the cell edges, the cell found by multiplying is the one
-  // the zone map's own division finds, so it can key the last answer.
-  if (clearOfLines && latitude > -zones::kMaxLatitude && latitude < zones::kMaxLatitude &&
-      longitude > -zones::kMaxLongitude && longitude < zones::kMaxLongitude) {
-    const int row = static_cast<int>((zones::kMaxLatitude - latitude) * kCellsPerDegree);
-    const int column = static_cast<int>((longitude + zones::kMaxLongitude) * kCellsPerDegree);
-    const long long key = static_cast<long long>(row) * zones::kColumns + column;
-    if (key != zoneKey_) {
-      zoneKey_ = key;
-      zoneCode_ = zones_.zoneAt(latitude, longitude);
-    }
-    return zoneCode_;
+  if (cell < 0) return zones_.zoneAt(latitude, longitude);
+  // Clear of the cell edges, the cell found by multiplying is the one the
+  // zone map's own division finds, so it can key the answer.
+  ZoneEntry& entry = zoneCache_[static_cast<std::size_t>(cell) & (kZoneCacheSize - 1)];
+  if (entry.cell != cell) {
+    entry.cell = cell;
+    entry.code = zones_.zoneAt(latitude, longitude);
   }
-  return zones_.zoneAt(latitude, longitude);
+  return entry.code;
 }
 
 int CoverageSampler::nodeIndex(double latitude, double longitude, bool clearOfLines) const {
@@ -280,11 +389,6 @@ bool CoverageSampler::sample(TerrainProfile& profile, double txLatitude, double 
     positions(shortSeries, dist, n, txLatitude, txLongitude, latitudes, longitudes);
   else if (nodes == kFitNodes)
     positions(longSeries, dist, n, txLatitude, txLongitude, latitudes, longitudes);
-  for (int i = 0; i < n; ++i) {
-    // Near a line of tile nodes (which holds every zone cell edge too) the
-    // fitted point could fall on the other side of it than the exact one.
-    clear[i] = fit & clearOfNodeLines(latitudes[i]) & clearOfNodeLines(longitudes[i]);
-  }
   // Heights in the tile of the previous sample are first only located, and
   // read together afterwards: a run of independent loads the processor can
   // overlap. The ones located are read before the store is asked for
@@ -299,11 +403,14 @@ bool CoverageSampler::sample(TerrainProfile& profile, double txLatitude, double 
   };
   int* cellSouths = cellSouths_.data();
   int* cellWests = cellWests_.data();
-  locateNodes(latitudes, longitudes, n, cellSouths, cellWests, node);
+  int* zoneCells = zoneCells_.data();
+  // Near a line of tile nodes (which holds every zone cell edge too) the
+  // fitted point could fall on the other side of it than the exact one.
+  locateSamples(latitudes, longitudes, n, fit, SampleCells{clear, cellSouths, cellWests, node, zoneCells});
   for (int i = 0; i < n; ++i) {
     double latitude = latitudes[i], longitude = longitudes[i];
     if (!clear[i]) path_.pointAt(dist[i], latitude, longitude);
-    zoneCodes[i] = zone(latitude, longitude, clear[i]);
+    zoneCodes[i] = zone(latitude, longitude, zoneCells[i]);
     if (!clear[i])
       node[i] = nodeIndex(latitude, longitude, false);
     else if (node[i] != kAskStore &&

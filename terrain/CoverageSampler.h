@@ -69,7 +69,10 @@ class CoverageSampler {
   int nodeIndex(double latitude, double longitude, bool clearOfLines) const;
   /// The height CSRTM gives; the tile holding the point becomes the current one.
   int storeHeight(double latitude, double longitude);
-  std::uint8_t zone(double latitude, double longitude, bool clearOfLines);
+  /// Zone code at a point; @p cell is its arc-minute cell (row * columns +
+  /// column, found by products) when the point lies clear of the cell edges,
+  /// otherwise -1.
+  std::uint8_t zone(double latitude, double longitude, int cell);
 
   const CSRTM& terrain_;
   const CZONES& zones_;
@@ -78,9 +81,15 @@ class CoverageSampler {
   // The tile of the previous sample: its cell and the slot holding it.
   int cellSouth_ = 0, cellWest_ = 0;
   const CSRTMTILE* tile_ = nullptr;
-  // The zone cell of the last lookup clear of the cell edges, and its code.
-  long long zoneKey_ = -1;
-  std::uint8_t zoneCode_ = zones::kNoData;
+  // Codes of the zone cells looked up clear of their edges, by cell; a map
+  // covers a few hundred cells, and paths from one transmitter cross the
+  // same ones again and again.
+  struct ZoneEntry {
+    int cell = -1;
+    std::uint8_t code = zones::kNoData;
+  };
+  static constexpr int kZoneCacheSize = 1024;  // a power of two
+  std::vector<ZoneEntry> zoneCache_;
   long long fitted_ = 0, exact_ = 0;
   // Per-sample working values: the fitted positions and whether each lies
   // clear of the node lines.
@@ -91,6 +100,8 @@ class CoverageSampler {
   // read there.
   std::vector<int> nodes_;
   std::vector<int> cellSouths_, cellWests_;
+  // Per-sample zone cell, as zone() takes it.
+  std::vector<int> zoneCells_;
   std::vector<int> raw_;
 };
 
