@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "model/LossFunctions.h"
+#include "model/Searches.h"
 #include "model/Terrain.h"
 #include "terrain/ProfileSampler.h"
 
@@ -105,19 +109,30 @@ int greatestEdge(const double* __restrict x, const double* __restrict h, double*
     lower[i] = keyLow - std::fabs(keyLow) * kWiden - kTiny;
     upper[i] = keyHigh + std::fabs(keyHigh) * kWiden + kTiny;
   }
-  double floor = -std::numeric_limits<double>::infinity();
-  for (int i = first; i <= last; ++i)
-    if (std::isfinite(lower[i]) && lower[i] > floor) floor = lower[i];
+  const double floor = search::GreatestFinite(lower, first, last);
   int edge = -1;
   double greatest = best;
-  for (int i = first; i <= last; ++i) {
-    if (upper[i] < floor) continue;  // certainly below another sample; a NaN bound is never skipped
+  const auto candidate = [&](int i) {
     const double nu = edgeParameterOf(x, h, i, a, b, radiusKm, wavelengthM, cosAlpha);
     if (nu > greatest) {
       greatest = nu;
       edge = i;
     }
+  };
+  // A sample whose upper bound lies below the floor is certainly below
+  // another sample; a NaN bound is never skipped.
+  int i = first;
+#if defined(__SSE2__)
+  const __m128d floors = _mm_set1_pd(floor);
+  for (; i + 1 <= last; i += 2) {
+    const int below = _mm_movemask_pd(_mm_cmplt_pd(_mm_loadu_pd(upper + i), floors));
+    if (below == 3) continue;
+    if (!(below & 1)) candidate(i);
+    if (!(below & 2)) candidate(i + 1);
   }
+#endif
+  for (; i <= last; ++i)
+    if (!(upper[i] < floor)) candidate(i);
   best = greatest;
   return edge;
 }

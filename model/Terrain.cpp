@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "model/LossFunctions.h"
+#include "model/Searches.h"
 #include "terrain/ProfileSampler.h"
 
 namespace tarnvale {
@@ -20,6 +21,7 @@ constexpr unsigned char kZoneInland = 3;
 // A zero distance to the terminal would make an elevation angle infinite.
 constexpr double kMinAngleDistanceKm = 1e-5;
 constexpr double kNoAngle = -3141.5;  // below any elevation angle (mrad)
+
 }  // namespace
 
 CTerrain::CTerrain()
@@ -220,13 +222,7 @@ bool CTerrain::horizonAnalysis(int principalEdge) {
     angle[i] = (h[i] - h[0]) / di - 1000.0 * di / (2.0 * ae);
   }
   double maximum = kNoAngle;
-  int horizon = -1;
-  for (int i = 1; i <= n - 2; ++i) {
-    if (angle[i] >= maximum) {  // the last of equal maxima wins
-      maximum = angle[i];
-      horizon = i;
-    }
-  }
+  const int horizon = search::LastGreatest(angle, 1, n - 2, maximum);  // the last of equal maxima wins
   if (horizon >= 0) {
     r_.ilt = horizon;
     r_.dlt = x[horizon] - x[0] == 0.0 ? kMinAngleDistanceKm : x[horizon] - x[0];
@@ -252,13 +248,7 @@ bool CTerrain::horizonAnalysis(int principalEdge) {
     angle[j] = (h[j] - h[n - 1]) / dj - 1000.0 * dj / (2.0 * ae);
   }
   double maximumR = kNoAngle;
-  int horizonR = -1;
-  for (int j = 1; j <= n - 2; ++j) {
-    if (angle[j] >= maximumR) {
-      maximumR = angle[j];
-      horizonR = j;
-    }
-  }
+  const int horizonR = search::LastGreatest(angle, 1, n - 2, maximumR);
   if (horizonR >= 0) {
     r_.ilr = horizonR;
     r_.dlr = d - x[horizonR] == 0.0 ? kMinAngleDistanceKm : d - x[horizonR];
