@@ -7,6 +7,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "geo/CpuClones.h"
 #include "model/LossFunctions.h"
 #include "model/Searches.h"
 #include "model/Terrain.h"
@@ -70,7 +71,7 @@ int greatestEdgeOfAll(const double* __restrict x, const double* __restrict h, do
 // whose upper bound reaches the greatest lower bound can hold the greatest
 // parameter, and only those are worked out exactly, in order. The index and
 // value found are therefore those of greatestEdgeOfAll, to the last bit.
-int greatestEdge(const double* __restrict x, const double* __restrict h, double* __restrict lower,
+TARNVALE_CPU_CLONES int greatestEdge(const double* __restrict x, const double* __restrict h, double* __restrict lower,
                  double* __restrict upper, int first, int last, int a, int b, double radiusKm, double wavelengthM,
                  double cosAlpha, double& best) {
   const auto all = [&] {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "geo/CpuClones.h"
 #include "model/LossFunctions.h"
 #include "model/Searches.h"
 #include "terrain/ProfileSampler.h"
@@ -195,7 +196,7 @@ bool CTerrain::beta0Step() {
   return true;
 }
 
-bool CTerrain::horizonAnalysis(int principalEdge) {
+TARNVALE_CPU_CLONES bool CTerrain::horizonAnalysis(int principalEdge) {
   const TerrainProfile& p = profile_;
   const int n = p.n;
   const double d = p.pathLength;
