@@ -22,7 +22,6 @@ constexpr unsigned char kZoneInland = 3;
 // A zero distance to the terminal would make an elevation angle infinite.
 constexpr double kMinAngleDistanceKm = 1e-5;
 constexpr double kNoAngle = -3141.5;  // below any elevation angle (mrad)
-
 }  // namespace
 
 CTerrain::CTerrain()

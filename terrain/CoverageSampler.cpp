@@ -279,9 +279,7 @@ CoverageSampler::CoverageSampler(const CSRTM& terrain, const CZONES& zones)
       cellSouths_(TerrainProfile::kCoveragePointLimit, 0),
       cellWests_(TerrainProfile::kCoveragePointLimit, 0),
       zoneCells_(TerrainProfile::kCoveragePointLimit, -1),
-      raw_(TerrainProfile::kCoveragePointLimit, 0) {
-  zoneCache_.resize(kZoneCacheSize);
-}
+      raw_(TerrainProfile::kCoveragePointLimit, 0) {}
 
 std::uint8_t CoverageSampler::zone(double latitude, double longitude, int cell) {
   if (!zonesOpen_) return zones::kNoData;

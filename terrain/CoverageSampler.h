@@ -89,7 +89,7 @@ class CoverageSampler {
     std::uint8_t code = zones::kNoData;
   };
   static constexpr int kZoneCacheSize = 1024;  // a power of two
-  std::vector<ZoneEntry> zoneCache_;
+  std::vector<ZoneEntry> zoneCache_ = std::vector<ZoneEntry>(kZoneCacheSize);
   long long fitted_ = 0, exact_ = 0;
   // Per-sample working values: the fitted positions and whether each lies
   // clear of the node lines.
