@@ -14,6 +14,7 @@
 #include "cli/MapCommands.h"
 #include "cli/GdalModule.h"
 #include "cli/MapExport.h"
+#include "cli/MissingTilesReport.h"
 #include "climate/Refractivity.h"
 #include "maps/Coverage.h"
 #include "sites/Sites.h"
@@ -162,6 +163,7 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
   callbacks.progress = [&](long long done, long long total) { bar.update(done, total); };
   const CoverageValues values = RunCoverage(job, zones, {}, callbacks);
   bar.finish();
+  WarnZoneMapProblem(zones, io);
   if (values.n == 0) {
     io.err << "tarnvale-cli: Memory allocation failure\n";
     return kExitInvalid;

@@ -7,6 +7,10 @@ void WarnMissingTiles(const CSRTM& terrain, Io& io) {
     io.err << "tarnvale-cli: warning: " << MissingTileText(tile, terrain.terrainDirectory()) << "\n";
 }
 
+void WarnZoneMapProblem(const CZONES& zones, Io& io) {
+  if (!zones.problem().empty()) io.err << "tarnvale-cli: warning: " << zones.problem() << "\n";
+}
+
 nlohmann::json MissingTilesJson(const CSRTM& terrain) {
   nlohmann::json names = nlohmann::json::array();
   for (const MissingTile& tile : terrain.missingTiles()) names.push_back(tile.name);

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Commands.h"
+#include "climate/Zones.h"
 #include "terrain/Srtm.h"
 
 namespace tarnvale::cli {
@@ -10,6 +11,10 @@ namespace tarnvale::cli {
 /// One warning line on standard error for each tile @p terrain could not
 /// read: "tarnvale-cli: warning: Terrain tile n52w002.hgt is not in DIR; ...".
 void WarnMissingTiles(const CSRTM& terrain, Io& io);
+
+/// One warning line on standard error when @p zones found its zone map
+/// damaged: "tarnvale-cli: warning: The zone map DIR/zones01.dem.gz is damaged …".
+void WarnZoneMapProblem(const CZONES& zones, Io& io);
 
 /// The names of those tiles by the naming rule, for the JSON key "missingTiles".
 nlohmann::json MissingTilesJson(const CSRTM& terrain);

@@ -43,6 +43,7 @@ int RunProfile(const ProfileOptions& o, Io& io) {
   TerrainProfile profile;
   const bool sampled = SampleProfile(profile, path, k, o.coverage, o.interpolate && !o.coverage, terrain, zones);
   WarnMissingTiles(terrain, io);
+  WarnZoneMapProblem(zones, io);
   if (!sampled) {
     io.out << "Path too short\n";
     return kExitInvalid;

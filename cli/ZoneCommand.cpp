@@ -2,6 +2,7 @@
 
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "cli/MissingTilesReport.h"
 #include "climate/Zones.h"
 
 namespace tarnvale::cli {
@@ -24,6 +25,7 @@ int RunZone(const ZoneOptions& options, Io& io) {
   if (!ParsePoint(options.latitude, options.longitude, latitude, longitude, io)) return kExitUsage;
   CZONES zoneMap(options.terrain);
   const int code = zoneMap.zoneAt(latitude, longitude);
+  WarnZoneMapProblem(zoneMap, io);
   if (options.json) {
     nlohmann::json j;
     j["zone"] = code;

@@ -6,6 +6,7 @@
 
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "cli/MissingTilesReport.h"
 #include "climate/Zones.h"
 #include "maps/ZoneMapRenderer.h"
 
@@ -16,9 +17,11 @@ int RunZoneMap(const ZoneMapOptions& options, Io& io) {
   if (const int status = ResolveEnds(options.ends, tx, rx, io); status != kExitOk) return status;
   CZONES zones(options.terrain);
   std::error_code ignored;
-  if (!std::filesystem::is_regular_file(zones.filePath(), ignored))
+  if (!std::filesystem::is_regular_file(zones.filePath(), ignored) &&
+      !std::filesystem::is_regular_file(zones.archivePath(), ignored))
     io.err << "tarnvale-cli: " << zones.filePath() << " not found: every cell is drawn as no data (black)\n";
   const ZoneMapPicture picture = RenderZoneMap(zones, tx.latitude(), tx.longitude(), rx.latitude(), rx.longitude());
+  WarnZoneMapProblem(zones, io);
   switch (picture.status) {
     case ZoneMapPicture::Status::kDrawn: break;
     case ZoneMapPicture::Status::kNoPicture:

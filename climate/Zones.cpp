@@ -5,11 +5,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <new>
+#include <random>
 #include <stdexcept>
 #include <utility>
+
+#include "io/Archive.h"
+#include "io/Sha256.h"
 
 namespace tarnvale {
 
@@ -25,7 +33,82 @@ inline double truncated(double x) {
   return std::fabs(x) < 1e9 ? static_cast<double>(static_cast<std::int32_t>(x)) : std::trunc(x);
 }
 
+// A gzip file of the map is about 766 kB; one of more than the map's own size
+// cannot hold it and is not read into memory.
+constexpr std::size_t kMaxArchiveBytes = kFileBytes;
+
+/// Reads a whole (small) file into @p bytes; false when it cannot be read or
+/// is larger than @p limit.
+bool readWholeFile(const std::string& path, std::size_t limit, std::vector<unsigned char>& bytes) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return false;
+  const std::streamoff size = in.tellg();
+  if (size < 0 || static_cast<std::uint64_t>(size) > limit) return false;
+  try {
+    bytes.resize(static_cast<std::size_t>(size));
+  } catch (const std::exception&) {
+    return false;
+  }
+  in.seekg(0);
+  return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size)) || size == 0;
+}
+
+/// Writes @p bytes to @p path through a temporary file in the same folder,
+/// renamed into place only when whole, so that a reader never maps half a
+/// map and processes unpacking at once each leave a whole file.
+bool writeCacheFile(const std::filesystem::path& path, const std::vector<unsigned char>& bytes) {
+  std::error_code error;
+  std::filesystem::create_directories(path.parent_path(), error);
+  if (error) return false;
+  std::random_device random;
+  const std::filesystem::path temporary =
+      path.string() + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(random());
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+      std::filesystem::remove(temporary, error);
+      return false;
+    }
+  }
+  std::filesystem::rename(temporary, path, error);
+  if (error) {
+    std::filesystem::remove(temporary, error);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+std::filesystem::path ZoneCacheDirectory() {
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  if (cache && *cache && std::filesystem::path(cache).is_absolute()) return std::filesystem::path(cache) / "tarnvale";
+  const char* home = std::getenv("HOME");
+  if (home && *home) return std::filesystem::path(home) / ".cache" / "tarnvale";
+  return {};
+}
+
+bool UnpackZoneArchive(const unsigned char* data, std::size_t size, const std::string& archivePath,
+                       std::vector<unsigned char>& out, std::string& problem) {
+  try {
+    out.resize(kFileBytes);
+  } catch (const std::exception&) {
+    problem = "There is no memory to unpack the zone map " + archivePath +
+              "; without it every sample counts as coastal land";
+    return false;
+  }
+  MemorySource source(data, size);
+  const TileRead read = ReadGzipTile(source, out.data(), kFileBytes);
+  if (read == TileRead::kOk) return true;
+  problem = "The zone map " + archivePath +
+            (read == TileRead::kWrongSize ? " does not unpack to the 58,320,000 bytes of a whole map"
+                                          : " is damaged (not a gzip file, cut short or failing its checksum)") +
+            "; without it every sample counts as coastal land";
+  return false;
+}
 
 CZONES::CZONES(std::string directory) : directory_(std::move(directory)) {
   if (directory_.empty())
@@ -59,9 +142,57 @@ bool CZONES::normalise(double& latitude, double& longitude) {
 
 bool CZONES::openFile() const {
   const int fd = ::open(filePath_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT && openArchive();
+  ::close(fd);
+  return mapFile(filePath_, false);
+}
+
+bool CZONES::openArchive() const {
+  const std::string archive = archivePath();
+  struct stat info {};
+  if (::stat(archive.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  const std::int64_t modified = std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
+  // A damaged archive is not unpacked again at every lookup, only once it changed.
+  if (info.st_size == failedArchiveSize_ && modified == failedArchiveTime_) return false;
+  auto fail = [&] {
+    failedArchiveSize_ = info.st_size;
+    failedArchiveTime_ = modified;
+    return false;
+  };
+  std::vector<unsigned char> packed;
+  if (!readWholeFile(archive, kMaxArchiveBytes, packed)) {
+    problem_ = "The zone map " + archive + " cannot be read or is not a zone map archive; without it every sample "
+               "counts as coastal land";
+    return fail();
+  }
+  const std::filesystem::path cacheDirectory = ZoneCacheDirectory();
+  const std::string digest = Sha256Hex(packed.data(), packed.size());
+  std::filesystem::path cache;
+  if (!cacheDirectory.empty() && !digest.empty()) {
+    cache = cacheDirectory / ("zones01-" + digest + ".dem");
+    if (mapFile(cache.string(), true)) {
+      problem_.clear();
+      return true;
+    }
+  }
+  std::vector<unsigned char> map;
+  if (!UnpackZoneArchive(packed.data(), packed.size(), archive, map, problem_)) return fail();
+  problem_.clear();
+  if (!cache.empty() && writeCacheFile(cache, map) && mapFile(cache.string(), true)) return true;
+  // No cache (a read-only home, no HOME): the map stays in memory.
+  memory_ = std::move(map);
+  map_ = memory_.data();
+  mapBytes_ = memory_.size();
+  open_ = true;
+  return true;
+}
+
+bool CZONES::mapFile(const std::string& path, bool wholeMapOnly) const {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+      (wholeMapOnly && static_cast<std::uint64_t>(info.st_size) != kFileBytes)) {
     ::close(fd);
     return false;
   }
@@ -83,7 +214,12 @@ bool CZONES::openFile() const {
 }
 
 void CZONES::closeFile() const {
-  if (map_) ::munmap(const_cast<unsigned char*>(map_), mapBytes_);
+  if (!memory_.empty()) {
+    memory_.clear();
+    memory_.shrink_to_fit();
+  } else if (map_) {
+    ::munmap(const_cast<unsigned char*>(map_), mapBytes_);
+  }
   map_ = nullptr;
   mapBytes_ = 0;
   open_ = false;

@@ -1,10 +1,12 @@
 #pragma once
 // CZONES: the world map of radio-climatic zones (sea, coastal land, inland)
-// read from zones01.dem.
+// read from zones01.dem, or from zones01.dem.gz as the map is shipped.
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "climate/ZoneImage.h"
 
@@ -21,6 +23,9 @@ inline constexpr std::uint8_t kInland = 3;
 inline constexpr std::uint8_t kNoData = 255;
 
 inline constexpr const char* kFileName = "zones01.dem";
+/// The same map packed with gzip (766 kB instead of 58 MB); read where the
+/// plain file is absent.
+inline constexpr const char* kArchiveName = "zones01.dem.gz";
 inline constexpr int kRows = 10800;     ///< one-arc-minute rows, row 0 northernmost
 inline constexpr int kColumns = 21600;  ///< one-arc-minute cells from 180 W eastwards
 inline constexpr int kCellsPerByte = 4;
@@ -50,10 +55,21 @@ inline constexpr double kFullTurnDeg = 360.0;
 /// The file is opened at the first lookup and mapped read-only; every lookup
 /// reads the one byte of its cell, and nothing of the file is copied. While
 /// the file cannot be opened every lookup answers zones::kNoData (255) and
-/// the next lookup tries again. Lookups never throw.
+/// the next lookup tries again.
+///
+/// Where the directory holds no zones01.dem but zones01.dem.gz, the archive
+/// is unpacked once into a cache file, ZoneCacheDirectory()/zones01-<sha256
+/// of the archive>.dem, written under a temporary name and renamed into place
+/// when whole, and that file is mapped; later objects and later runs map it
+/// at once (checked by its size; its name changes with the archive's
+/// content). Where no cache can be written, the map is unpacked into memory.
+/// An archive that is damaged or does not unpack to a whole map leaves the
+/// object without a zone map, as a missing file does, and problem() says so;
+/// it is not unpacked again until the archive changes. Lookups never throw.
 ///
 /// Memory: the mapping is address space backed by the file (58 320 000 bytes,
-/// paged in only where looked up); the image of the last zoneImage takes one
+/// paged in only where looked up), or 58 320 000 bytes of memory when the
+/// archive could not be cached; the image of the last zoneImage takes one
 /// byte a cell.
 ///
 /// Thread safety: none. zoneAt is const but opens the file on first use; use
@@ -107,11 +123,20 @@ class CZONES {
 
   /// directory + "/zones01.dem".
   const std::string& filePath() const { return filePath_; }
+  /// directory + "/zones01.dem.gz".
+  std::string archivePath() const { return filePath_ + ".gz"; }
   /// True once the file has been opened.
   bool isOpen() const { return open_; }
+  /// Why the zone map in the directory is not used, in one sentence for the
+  /// user ("The zone map /data/zones01.dem.gz is damaged; …"), or empty. Only
+  /// a damaged archive is reported here; a directory without any zone map is
+  /// the caller's to mention.
+  const std::string& problem() const { return problem_; }
 
  private:
   bool openFile() const;
+  bool mapFile(const std::string& path, bool wholeMapOnly) const;
+  bool openArchive() const;
   void closeFile() const;
 
   std::optional<ZoneImage> image_;
@@ -121,6 +146,24 @@ class CZONES {
   mutable bool open_ = false;
   mutable const unsigned char* map_ = nullptr;
   mutable std::size_t mapBytes_ = 0;
+  // The unpacked archive when no cache file could be written.
+  mutable std::vector<unsigned char> memory_;
+  mutable std::string problem_;
+  // Size and modification time (ns) of the archive that failed to unpack.
+  mutable std::int64_t failedArchiveSize_ = -1;
+  mutable std::int64_t failedArchiveTime_ = 0;
 };
+
+/// The folder of the unpacked zone map: $XDG_CACHE_HOME/tarnvale when that is
+/// an absolute path, else $HOME/.cache/tarnvale; empty when neither is set.
+std::filesystem::path ZoneCacheDirectory();
+
+/// Unpacks a zone-map archive held in memory into @p out (resized to the
+/// map's 58 320 000 bytes, its contents meaningless after a failure). False,
+/// with the sentence problem() would give for @p archivePath in @p problem,
+/// when it is not a gzip file, fails its own checksum, is cut short or
+/// unpacks to anything but one whole map.
+bool UnpackZoneArchive(const unsigned char* data, std::size_t size, const std::string& archivePath,
+                       std::vector<unsigned char>& out, std::string& problem);
 
 }  // namespace tarnvale

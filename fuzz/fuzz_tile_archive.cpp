@@ -1,13 +1,15 @@
-// libFuzzer entry for the tile archive readers: any bytes, as a zip archive
-// and as a gzip file, both for a small stand-in tile (so that many inputs
-// unpack whole) and for a real tile's size.
+// libFuzzer entry for the archive readers: any bytes, as a zip archive and as
+// a gzip file, both for a small stand-in tile (so that many inputs unpack
+// whole) and for a real tile's size, and as a packed zone map.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "climate/Zones.h"
+#include "io/Archive.h"
 #include "terrain/SrtmConstants.h"
-#include "terrain/TileArchive.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static std::vector<unsigned char> out(tarnvale::srtm::kTileBytes + 1);
@@ -21,5 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Nothing is written past the room given.
     if (out[expected] != 0xa5) __builtin_trap();
   }
+  // The zone map as it ships: whole, or refused with a sentence naming it.
+  static std::vector<unsigned char> zones;
+  std::string problem;
+  const bool whole = tarnvale::UnpackZoneArchive(data, size, "zones01.dem.gz", zones, problem);
+  if (zones.size() != tarnvale::zones::kFileBytes) __builtin_trap();
+  if (!whole && problem.find("zones01.dem.gz") == std::string::npos) __builtin_trap();
   return 0;
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "terrain/TileArchive.h"
+#include "io/Archive.h"
 
 namespace tarnvale {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "terrain/SrtmConstants.h"
-#include "terrain/TileArchive.h"
+#include "io/Archive.h"
 
 namespace tarnvale {
 

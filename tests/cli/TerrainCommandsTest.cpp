@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -96,6 +97,25 @@ TEST_F(TerrainCommands, Zone) {
   r = runCli({"zone", "51.005", "-0.995", "--terrain", empty.str(), "--json"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(nlohmann::json::parse(r.out)["zone"].get<int>(), 255);
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(TerrainCommands, ADamagedZoneArchiveIsNamedAndReadsAsNoData) {
+  TempDir damaged;
+  std::ofstream(damaged.path() / "zones01.dem.gz", std::ios::binary) << "\x1f\x8b\x08 cut short";
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{"zone", "51.005", "-0.995", "--terrain", damaged.str(), "--json"},
+        std::vector<std::string>{"path", "--tx", "51.0 N 1.0 W", "--rx", "51.1 N 1.0 W", "--format", "deg",
+                                 "--terrain", damaged.str(), "--json"}}) {
+    const Result r = runCli(command);
+    ASSERT_EQ(r.status, 0) << command[0] << ": " << r.err;
+    EXPECT_NE(r.err.find("warning: The zone map " + (damaged.path() / "zones01.dem.gz").string() + " is damaged"),
+              std::string::npos)
+        << command[0] << ": " << r.err;
+    if (command[0] == "zone") {
+      EXPECT_EQ(nlohmann::json::parse(r.out)["zone"].get<int>(), 255);
+    }
+  }
 }
 
 TEST_F(TerrainCommands, NumbersInEveryPlainForm) {

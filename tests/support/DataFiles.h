@@ -77,6 +77,9 @@ inline void WriteSparseZones(const std::filesystem::path& file,
   }
 }
 
+/// The sample folder of the source tree (data/sample), which every clone holds.
+inline std::filesystem::path SampleData() { return TARNVALE_SAMPLE_DIR; }
+
 /// The shared real data directory given by CTest, or empty.
 inline std::filesystem::path SharedData() {
   const char* dir = std::getenv("TARNVALE_SHARED_DATA");

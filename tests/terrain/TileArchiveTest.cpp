@@ -12,7 +12,7 @@
 #include "session/Session.h"
 #include "terrain/MissingTiles.h"
 #include "terrain/Srtm.h"
-#include "terrain/TileArchive.h"
+#include "io/Archive.h"
 
 using namespace tarnvale;
 using test::Bytes;

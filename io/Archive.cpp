@@ -1,4 +1,4 @@
-#include "terrain/TileArchive.h"
+#include "io/Archive.h"
 
 #include <zlib.h>
 

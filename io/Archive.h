@@ -1,9 +1,10 @@
 #pragma once
-// Reading the bytes of one terrain tile from a plain file, a gzip file or a
-// zip archive, as tiles are distributed. Every reader is bounded by the size
-// the caller expects: a file that would unpack to more or fewer bytes is
-// refused before or while it is unpacked, so a damaged or hostile archive can
-// neither overrun the buffer nor make the store unpack more than one tile.
+// Reading the bytes of a data file (a terrain tile, the zone map) from a plain
+// file, a gzip file or a zip archive, as such files are distributed. Every
+// reader is bounded by the size the caller expects: a file that would unpack
+// to more or fewer bytes is refused before or while it is unpacked, so a
+// damaged or hostile archive can neither overrun the buffer nor make the
+// program unpack more than the one file it asked for.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
