@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "text/Version.h"
+
 namespace tarnvale::ui {
 namespace {
 
@@ -25,7 +27,7 @@ TAbout::TAbout(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   auto* name = new QLabel(QStringLiteral("<h2>Tarnvale</h2>"));
   name->setObjectName(QStringLiteral("ProductName"));
-  auto* version = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(TARNVALE_VERSION)));
+  auto* version = new QLabel(QStringLiteral("Version %1").arg(QString::fromUtf8(VersionText())));
   version->setObjectName(QStringLiteral("Version"));
   auto* about = new QLabel(QStringLiteral("Basic transmission loss of radio paths over terrain\n"
                                           "(ITU-R P.452 clear-air mechanisms, P.676 gaseous loss)"));

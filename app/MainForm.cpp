@@ -10,11 +10,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStatusBar>
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
@@ -111,20 +111,33 @@ void addRow(QGridLayout* grid, int row, int column, const QString& caption, QLab
   grid->addWidget(value, row, column + 1);
 }
 
+/// The property of each page that names its section of the help.
+constexpr const char* kHelpAnchor = "helpAnchor";
+
 }  // namespace
 
 TMainForm::TMainForm(QWidget* parent)
+    : TMainForm(FindSampleDirectory(ss(QCoreApplication::applicationDirPath())), parent) {}
+
+TMainForm::TMainForm(const std::filesystem::path& sampleDirectory, QWidget* parent)
     : QMainWindow(parent),
-      session_(std::make_unique<Session>(
-          ChooseClimateDirectory(ss(QDir::currentPath()),
-                                 FindSampleDirectory(ss(QCoreApplication::applicationDirPath())))
-              .string())) {
+      session_(std::make_unique<Session>(ChooseClimateDirectory(ss(QDir::currentPath()), sampleDirectory).string())),
+      sampleDirectory_(sampleDirectory) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Tarnvale"));
 
-  auto* help = menuBar()->addAction(QStringLiteral("Help"));
+  // Help: the contents, and (F1) the section of the page shown.
+  QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+  helpMenu->setObjectName(QStringLiteral("HelpMenu"));
+  auto* help = helpMenu->addAction(QStringLiteral("&Contents"));
   help->setObjectName(QStringLiteral("Help1"));
   connect(help, &QAction::triggered, this, &TMainForm::Help1Click);
+  auto* pageHelp = helpMenu->addAction(QStringLiteral("Help on this &page"));
+  pageHelp->setObjectName(QStringLiteral("PageHelp"));
+  pageHelp->setShortcut(QKeySequence::HelpContents);
+  pageHelp->setShortcutContext(Qt::WindowShortcut);
+  connect(pageHelp, &QAction::triggered, this, &TMainForm::PageHelpClick);
+  addAction(pageHelp);
   auto* about = menuBar()->addAction(QStringLiteral("About"));
   about->setObjectName(QStringLiteral("About1"));
   connect(about, &QAction::triggered, this, &TMainForm::About1Click);
@@ -137,26 +150,34 @@ TMainForm::TMainForm(QWidget* parent)
   input->setObjectName(QStringLiteral("InputData"));
   buildInputPage(input);
   pages_->addTab(input, QStringLiteral("Input Data"));
+  input->setProperty(kHelpAnchor, QStringLiteral("input"));
 
   auto* refractivity = new QWidget;
   refractivity->setObjectName(QStringLiteral("TabSheet1"));
   buildRefractivityPage(refractivity);
   pages_->addTab(refractivity, QStringLiteral("Radio Refractivity Data"));
+  refractivity->setProperty(kHelpAnchor, QStringLiteral("refractivity"));
 
   auto* tabulated = new QWidget;
   tabulated->setObjectName(QStringLiteral("TabulatedData"));
   buildTabulatedPage(tabulated);
   pages_->addTab(tabulated, QStringLiteral("Tabulated Data"));
+  tabulated->setProperty(kHelpAnchor, QStringLiteral("table"));
 
   auto* mechanisms = new TMechanismsPage(*session_, [this] {
     return TMechanismsPage::Inputs{freq_->GetValue(), txH_->GetValue(), rxH_->GetValue()};
   });
   pages_->addTab(mechanisms, QStringLiteral("Mechanisms"));
+  mechanisms->setProperty(kHelpAnchor, QStringLiteral("mechanisms"));
   terrainMapPage_ = new TTerrainMapPage(pageHost());
   pages_->addTab(terrainMapPage_, QStringLiteral("Terrain Map"));
-  pages_->addTab(new TZoneMapPage(*session_), QStringLiteral("Zone Map"));
+  terrainMapPage_->setProperty(kHelpAnchor, QStringLiteral("terrainmap"));
+  auto* zoneMap = new TZoneMapPage(*session_);
+  pages_->addTab(zoneMap, QStringLiteral("Zone Map"));
+  zoneMap->setProperty(kHelpAnchor, QStringLiteral("zonemap"));
   coveragePage_ = new TCoveragePage(pageHost());
   pages_->addTab(coveragePage_, QStringLiteral("Area Coverage"));
+  coveragePage_->setProperty(kHelpAnchor, QStringLiteral("coverage"));
   auto* sites = new TSiteDatabasePage({[this] { return static_cast<const CSRTM*>(session_->terrain()); },
                                        [this] { return selectedFormat(); }, [this] { return programDirectory_; }});
   connect(sites, &TSiteDatabasePage::copyToTransmitter, this, [this](const QString& text) {
@@ -170,6 +191,7 @@ TMainForm::TMainForm(QWidget* parent)
     Calculate();
   });
   pages_->addTab(sites, QStringLiteral("Site Database"));
+  sites->setProperty(kHelpAnchor, QStringLiteral("sites"));
   connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
     if (pages_->widget(index)->objectName() == QLatin1String("TabSheet1")) TabSheet1Show();
   });
@@ -356,11 +378,15 @@ void TMainForm::buildInputPage(QWidget* page) {
   invalidPath_ = label(QStringLiteral("InvalidPath"), QStringLiteral("Path too short"));
   invalidPath_->setStyleSheet(QStringLiteral("color: red; font-weight: bold"));
   invalidPath_->hide();
+  // Where N0 and delta-N came from when not from the maps.
+  climateStatus_ = label(QStringLiteral("ClimateStatus"));
+  climateStatus_->setWordWrap(true);
+  climateStatus_->hide();
   QFont bold = overallLoss_->font();
   bold.setBold(true);
   overallLoss_->setFont(bold);
   for (QLabel* l : {startHeight_, endHeight_, gasLoss_, fsLoss_, diffLoss_, tropoLoss_, ductLoss_, overallLoss_,
-                    invalidPath_})
+                    invalidPath_, climateStatus_})
     resl->addWidget(l);
   resl->addStretch();
 
@@ -457,6 +483,10 @@ void TMainForm::buildRefractivityPage(QWidget* page) {
   addRow(pl, 3, 0, QStringLiteral("Path Beta0"), beta0_);
   addRow(pl, 4, 0, QStringLiteral("Fraction of path over sea"), seaFraction_);
   addRow(pl, 5, 0, QStringLiteral("Path length"), plen_);
+  pathClimateStatus_ = label(QStringLiteral("PathClimateStatus"));
+  pathClimateStatus_->setWordWrap(true);
+  pathClimateStatus_->hide();
+  pl->addWidget(pathClimateStatus_, 6, 0, 1, 2);
 
   auto* layout = new QGridLayout(page);
   layout->addWidget(tx, 0, 0);
@@ -536,8 +566,7 @@ bool TMainForm::InitialiseMainWindow() {
 
   // A first start with no tiles at hand computes on the sample that ships
   // with the program rather than asking for a folder the user may not have.
-  const std::filesystem::path sample =
-      restored.fromFile ? std::filesystem::path() : FindSampleDirectory(ss(QCoreApplication::applicationDirPath()));
+  const std::filesystem::path sample = restored.fromFile ? std::filesystem::path() : sampleDirectory_;
   if (!Session::HasTerrainTiles(ss(terrainDirectory_)) && !sample.empty()) {
     terrainDirectory_ = qs(sample.string()) + QLatin1Char('/');
   } else if (!Session::HasTerrainTiles(ss(terrainDirectory_))) {
@@ -699,6 +728,12 @@ void TMainForm::calculate(std::optional<double> exactRange) {
         qs(MissingTilesText(terrain.missingTiles(), missingTilesShown_, terrain.terrainDirectory())));
     missingTilesShown_ = terrain.missingTiles().size();
   }
+  // A damaged zone map counts every sample as coastal land; say so once.
+  const CZONES* zones = session_->zones();
+  if (zones && !zones->problem().empty() && !zoneProblemShown_) {
+    statusBar()->showMessage(qs(zones->problem()));
+    zoneProblemShown_ = true;
+  }
 }
 
 void TMainForm::showOutcome(const CalculateOutcome& o) {
@@ -717,6 +752,10 @@ void TMainForm::showOutcome(const CalculateOutcome& o) {
     return;
   }
   if (o.kFactor) kFactor_->SetValue(*o.kFactor);
+  for (QLabel* status : {climateStatus_, pathClimateStatus_}) {
+    status->setText(qs(o.climateStatus));
+    status->setVisible(!o.climateStatus.empty());
+  }
   if (!o.pathValid) {
     invalidPath_->show();
     return;
@@ -853,7 +892,15 @@ void TMainForm::TabSheet1Show() {
 
 // ---- Help and About ----
 
-void TMainForm::Help1Click() {
+void TMainForm::Help1Click() { showHelp(QStringLiteral("contents")); }
+
+void TMainForm::PageHelpClick() {
+  const QWidget* page = pages_->currentWidget();
+  const QString anchor = page ? page->property(kHelpAnchor).toString() : QString();
+  showHelp(anchor.isEmpty() ? QStringLiteral("contents") : anchor);
+}
+
+void TMainForm::showHelp(const QString& anchor) {
   if (!help_) {
     help_ = new QTextBrowser(this);
     help_->setWindowFlag(Qt::Window);
@@ -863,7 +910,7 @@ void TMainForm::Help1Click() {
     help_->setSource(QUrl(QStringLiteral("qrc:/help/tarnvale.html")));
     help_->resize(640, 720);
   }
-  help_->scrollToAnchor(QStringLiteral("contents"));
+  help_->scrollToAnchor(anchor);
   help_->show();
   help_->raise();
 }

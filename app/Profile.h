@@ -4,6 +4,7 @@
 // shows live in the session core.
 #include <QMainWindow>
 #include <QString>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -36,7 +37,12 @@ class TMainForm : public QMainWindow {
   Q_OBJECT
 
  public:
+  /// A window that computes on the sample folder beside the program
+  /// (share/tarnvale/sample) at a first start without tiles.
   explicit TMainForm(QWidget* parent = nullptr);
+  /// A window whose first start without tiles computes on @p sampleDirectory
+  /// (a folder holding tiles), or asks for a folder when it is empty.
+  explicit TMainForm(const std::filesystem::path& sampleDirectory, QWidget* parent = nullptr);
   ~TMainForm() override;
 
   Session& session() { return *session_; }
@@ -69,6 +75,8 @@ class TMainForm : public QMainWindow {
   void INTERPOLATEClick();
   void ForcedKFactorClick();
   void Help1Click();
+  /// F1: the help at the section of the page shown.
+  void PageHelpClick();
   void About1Click();
   void ProfileDblClick();
   void Chart1DblClick();
@@ -103,11 +111,15 @@ class TMainForm : public QMainWindow {
   /// from the current palette so that they read in any theme.
   void applyColours();
   void restoreWindowGeometry();
+  /// Opens the help window at @p anchor.
+  void showHelp(const QString& anchor);
   void saveWindowGeometry();
 
   std::unique_ptr<Session> session_;
   bool started_ = false;
   std::size_t missingTilesShown_ = 0;  ///< tiles the status bar has already named
+  bool zoneProblemShown_ = false;     ///< the status bar has named a damaged zone map
+  std::filesystem::path sampleDirectory_;
   QString programDirectory_;
   QString terrainDirectory_;
   QString saveFileName_;  ///< the save dialog's file name, kept for the run
@@ -153,6 +165,7 @@ class TMainForm : public QMainWindow {
   QLabel* ductLoss_ = nullptr;
   QLabel* overallLoss_ = nullptr;
   QLabel* invalidPath_ = nullptr;
+  QLabel* climateStatus_ = nullptr;
   TProfileChart* chart1_ = nullptr;
 
   // Radio Refractivity Data page.
@@ -172,6 +185,7 @@ class TMainForm : public QMainWindow {
   QLabel* beta0_ = nullptr;
   QLabel* seaFraction_ = nullptr;
   QLabel* plen_ = nullptr;
+  QLabel* pathClimateStatus_ = nullptr;
 
   // Tabulated Data page.
   TProfileList* profile_ = nullptr;

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QSvgGenerator>
+#include <QtCharts/QAbstractAxis>
 #include <QtCharts/QAreaSeries>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
@@ -202,6 +203,44 @@ TProfileChart::TProfileChart(QWidget* parent) : QChartView(parent) {
     s->attachAxis(left_);
     s->attachAxis(bottom_);
   }
+  // Before the first path there is nothing to measure: an empty frame, not
+  // the numbers of a made-up 0 ... 1 m range.
+  left_->setLabelsVisible(false);
+  bottom_->setLabelsVisible(false);
+  ApplyChartPalette(c, palette());
+}
+
+void TProfileChart::changeEvent(QEvent* event) {
+  QChartView::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) ApplyChartPalette(chart(), palette());
+}
+
+void ApplyChartPalette(QChart* chart, const QPalette& palette) {
+  const QColor text = palette.color(QPalette::WindowText);
+  const QColor base = palette.color(QPalette::Base);
+  QColor grid = text;
+  grid.setRgbF((text.redF() + base.redF()) / 2, (text.greenF() + base.greenF()) / 2,
+               (text.blueF() + base.blueF()) / 2);
+  chart->setBackgroundBrush(palette.color(QPalette::Window));
+  chart->setBackgroundPen(Qt::NoPen);
+  chart->setPlotAreaBackgroundBrush(base);
+  chart->setPlotAreaBackgroundVisible(true);
+  chart->setTitleBrush(text);
+  chart->legend()->setLabelColor(text);
+  for (QAbstractAxis* axis : chart->axes()) {
+    axis->setLabelsColor(text);
+    axis->setTitleBrush(text);
+    axis->setLinePenColor(text);
+    axis->setGridLineColor(grid);
+  }
+  // A line drawn in the theme's text colour stays visible on its base.
+  for (QAbstractSeries* series : chart->series())
+    if (series->objectName() == QLatin1String("Series8"))
+      if (auto* line = qobject_cast<QLineSeries*>(series)) {
+        QPen pen = line->pen();
+        pen.setColor(palette.color(QPalette::Text));
+        line->setPen(pen);
+      }
 }
 
 void TProfileChart::show(const ProfileChartData& d) {
@@ -210,6 +249,8 @@ void TProfileChart::show(const ProfileChartData& d) {
   fill(los_, d.x, d.lineOfSight);
   fill(fresnelAbove_, d.x, d.fresnelAbove);
   fill(fresnelBelow_, d.x, d.fresnelBelow);
+  left_->setLabelsVisible(true);
+  bottom_->setLabelsVisible(true);
   left_->setTitleText(QString::fromStdString(d.leftTitle));
   bottom_->setTitleText(QString::fromStdString(d.bottomTitle));
   chart()->zoomReset();

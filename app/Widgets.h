@@ -78,6 +78,12 @@ class TLocationEdit : public QLineEdit {
   void keyPressEvent(QKeyEvent* event) override;
 };
 
+/// Colours @p chart after @p palette: its background from the window's
+/// colour, plot area from the base colour, titles, labels and axis lines from
+/// the text colour and grid lines halfway between, so that the chart reads in
+/// a light or a dark theme alike. The series keep their own colours.
+void ApplyChartPalette(QChart* chart, const QPalette& palette);
+
 /// @p view drawn as SVG with vector text and paths, at the screen's
 /// resolution, titled @p title: what the charts put on the clipboard.
 QByteArray ChartToSvg(QChartView& view, const QString& title);
@@ -108,6 +114,7 @@ class TProfileChart : public QChartView {
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   QLineSeries* terrainUpper_;

@@ -11,6 +11,7 @@
 #include "cli/LocationArgs.h"
 #include "cli/MapCommands.h"
 #include "cli/MosaicCommand.h"
+#include "text/Version.h"
 
 namespace tarnvale::cli {
 namespace {
@@ -51,6 +52,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   Io io{out, err};
   CLI::App app{"Tarnvale: basic transmission loss of radio paths over terrain", "tarnvale-cli"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("tarnvale-cli ") + VersionText(),
+                       "print the version (as About and the .deb give it) and exit");
   std::function<int()> action;
 
   LocateOptions locate;
@@ -231,6 +234,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     return app.exit(e, out, err);
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e, out, err);
+  } catch (const CLI::CallForVersion& e) {
+    out << e.what() << "\n";
+    return kExitOk;
   } catch (const CLI::ParseError& e) {
     err << "tarnvale-cli: " << e.what() << "\n";
     err << "Run 'tarnvale-cli --help' for usage.\n";

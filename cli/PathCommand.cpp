@@ -12,6 +12,7 @@
 #include "climate/Zones.h"
 #include "model/ModelDriver.h"
 #include "model/P676.h"
+#include "session/ClimateTexts.h"
 #include "session/ResultText.h"
 #include "session/Session.h"
 
@@ -254,9 +255,11 @@ int RunPath(const PathOptions& o, Io& io) {
   const CalculateOutcome outcome = session.CalculateEnds(tx, rx, fieldsFrom(o));
   const CTerrain& model = *session.model();
   WarnMissingTiles(*session.terrain(), io);
+  WarnZoneMapProblem(*session.zones(), io);
   if (!outcome.pathValid) return pathTooShort(o.json, io, session.terrain());
   if (o.json) {
     nlohmann::json j = modelJson(model);
+    j["climate_source"] = ClimateSourceName(outcome.climateSource);
     j["missingTiles"] = MissingTilesJson(*session.terrain());
     j["gasLoss"] = session.totalGasLoss;
     j["rho"] = session.rho;
@@ -273,6 +276,7 @@ int RunPath(const PathOptions& o, Io& io) {
                   outcome.bearing->c_str());
     io.out << line << "Water vapour density " << *outcome.rho << "\n" << *outcome.gasLoss << "\n";
     printResults(model, session.totalGasLoss, io);
+    if (!outcome.climateStatus.empty()) io.out << outcome.climateStatus << "\n";
   }
   return kExitOk;
 }
@@ -299,10 +303,12 @@ int RunMechanisms(const PathOptions& o, Io& io) {
   bool any = false;
   for (const MechanismPoint& p : points) any = any || p.ok;
   WarnMissingTiles(*session.terrain(), io);
+  WarnZoneMapProblem(*session.zones(), io);
   if (!any) return pathTooShort(o.json, io, session.terrain());
   if (o.json) {
     nlohmann::json j;
     j["gasLoss"] = gas;
+    j["climate_source"] = ClimateSourceName(outcome.climateSource);
     j["missingTiles"] = MissingTilesJson(*session.terrain());
     j["points"] = nlohmann::json::array();
     for (const MechanismPoint& p : points) {

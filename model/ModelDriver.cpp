@@ -41,9 +41,18 @@ double DeltaNForKFactor(double k) { return (1.0 - 1.0 / k) * kLapseScale; }
 double KFactorForDeltaN(double deltaN) { return kLapseScale / (kLapseScale - deltaN); }
 
 bool ModelDriver::RunModel(bool coverage, ModelData data, const CLocator& tx, const CLocator& rx,
-                           const ModelInputs& inputs, double* kFactorInUse) const {
+                           const ModelInputs& inputs, double* kFactorInUse, ClimateSource* climateSource) const {
   double n0 = fallbackN0, deltaN = fallbackDeltaN;
-  if (!coverage) ClimateAtMidPath(data.climate, tx, rx, n0, deltaN);
+  ClimateSource source = ClimateSource::kCoverage;
+  if (!coverage) {
+    if (ClimateAtMidPath(data.climate, tx, rx, n0, deltaN))
+      source = ClimateSource::kMaps;
+    else if (data.climate.isLoaded(CRefractivity::kN0) && data.climate.isLoaded(CRefractivity::kDeltaN))
+      source = ClimateSource::kNoValue;
+    else
+      source = ClimateSource::kNoMaps;
+  }
+  if (climateSource) *climateSource = source;
   if (inputs.forcedKFactor) {
     deltaN = DeltaNForKFactor(inputs.kFactor);
   } else if (kFactorInUse) {

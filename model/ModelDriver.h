@@ -23,6 +23,14 @@ struct ModelInputs {
   bool interpolate = false;   ///< interpolate terrain heights (point-to-point runs)
 };
 
+/// Where the N0 and delta-N of a point-to-point run came from.
+enum class ClimateSource {
+  kMaps,         ///< the radio-climate maps at mid-path
+  kNoMaps,       ///< n0.txt or dn.txt not found: the driver's fallback pair
+  kNoValue,      ///< the maps hold no value at mid-path: the fallback pair
+  kCoverage,     ///< a coverage point: the fallback pair, by design
+};
+
 /// The data objects one run works on (borrowed).
 struct ModelData {
   CTerrain& model;
@@ -58,9 +66,10 @@ class ModelDriver {
   /// counts only when both N0 and delta-N are found. A forced K factor
   /// replaces delta-N. @p kFactorInUse receives the median factor the field
   /// shows when it is not forced.
+  /// @p climateSource, when given, receives where N0 and delta-N came from.
   /// @return the model's result (true = valid path)
   bool RunModel(bool coverage, ModelData data, const CLocator& tx, const CLocator& rx, const ModelInputs& inputs,
-                double* kFactorInUse = nullptr) const;
+                double* kFactorInUse = nullptr, ClimateSource* climateSource = nullptr) const;
 
   /// After a successful profile run: keep the model's N0 and delta-N for
   /// coverage runs.

@@ -40,4 +40,26 @@ ClimatePageTexts ClimatePage(const CRefractivity& climate, const CLocator& tx, c
   return page;
 }
 
+std::string ClimateStatusText(ClimateSource source, double n0, double deltaN, bool forcedKFactor) {
+  const char* what = nullptr;
+  switch (source) {
+    case ClimateSource::kMaps:
+      return {};
+    case ClimateSource::kNoMaps:
+      what = "No radio-climate maps found: ";
+      break;
+    case ClimateSource::kNoValue:
+      what = "No radio-climate data at mid-path: ";
+      break;
+    case ClimateSource::kCoverage:
+      what = "Coverage climate: ";
+      break;
+  }
+  std::string text = std::string(what) + "N0 " + FormatGeneral(n0, 6);
+  if (forcedKFactor) return text + " used, \u0394N from the K factor";
+  return text + " and \u0394N " + FormatGeneral(deltaN, 6) + " used";
+}
+
+const char* ClimateSourceName(ClimateSource source) { return source == ClimateSource::kMaps ? "maps" : "default"; }
+
 }  // namespace tarnvale

@@ -5,6 +5,7 @@
 
 #include "climate/Refractivity.h"
 #include "geo/Locator.h"
+#include "model/ModelDriver.h"
 
 namespace tarnvale {
 
@@ -25,5 +26,17 @@ struct ClimatePageTexts {
 /// The page's texts for the two ends as they are now (valid or not) and the
 /// time percentage @p percent. The forced K factor plays no part.
 ClimatePageTexts ClimatePage(const CRefractivity& climate, const CLocator& tx, const CLocator& rx, double percent);
+
+/// The line that says where a path's N0 and delta-N came from when not from
+/// the maps: "No radio-climate maps found: N0 320 and ΔN 45 used" (n0.txt or
+/// dn.txt missing), "No radio-climate data at mid-path: N0 320 and ΔN 45
+/// used" (the maps have no value there); with a forced K factor "…: N0 320
+/// used, ΔN from the K factor". Empty when the maps gave both.
+/// @param n0 N-units @param deltaN N-units/km, as the model used them
+std::string ClimateStatusText(ClimateSource source, double n0, double deltaN, bool forcedKFactor);
+
+/// The command line's name of a source: "maps" when the maps gave N0 and
+/// delta-N, "default" otherwise.
+const char* ClimateSourceName(ClimateSource source);
 
 }  // namespace tarnvale

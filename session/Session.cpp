@@ -6,6 +6,7 @@
 
 #include "geo/Path.h"
 #include "model/P676.h"
+#include "session/ClimateTexts.h"
 #include "session/ResultText.h"
 
 namespace tarnvale {
@@ -145,10 +146,11 @@ ModelInputs Session::modelInputs(const InputValues& f) const {
   return in;
 }
 
-bool Session::RunModel(bool coverage, const InputValues& fields, double* kFactorInUse) {
+bool Session::RunModel(bool coverage, const InputValues& fields, double* kFactorInUse,
+                       ClimateSource* climateSource) {
   if (!model_ || !terrain_ || !zones_) return false;
   return driver.RunModel(coverage, ModelData{*model_, *terrain_, *zones_, climate_}, tx, rx, modelInputs(fields),
-                         kFactorInUse);
+                         kFactorInUse, climateSource);
 }
 
 CalculateOutcome Session::Calculate(const InputValues& f) {
@@ -198,9 +200,11 @@ void Session::runProfile(const InputValues& f, CalculateOutcome& out) {
     return;
   }
   double k = 0.0;
-  RunModel(false, f, &k);
+  RunModel(false, f, &k, &out.climateSource);
   if (!f.forcedKFactor) out.kFactor = k;
   const CTerrain& model = *model_;
+  out.climateStatus = ClimateStatusText(out.climateSource, model.results().N0, model.results().deltaN,
+                                        f.forcedKFactor);
   if (!model.initialised() || !model.results().ok) {
     out.pathValid = false;
     return;

@@ -77,6 +77,10 @@ struct CalculateOutcome {
   bool noModel = false;               ///< "Memory allocation failure"
   bool pathValid = false;             ///< false: "Path too short" is shown, results kept
   std::optional<double> kFactor;      ///< K_FACT's new value when not forced
+  /// Where N0 and delta-N came from, and the status line that says so when
+  /// not from the maps (ClimateStatusText; empty when from the maps).
+  ClimateSource climateSource = ClimateSource::kMaps;
+  std::string climateStatus;
   struct Labels {
     std::string beta0, seaFraction, dct, dcr, pathLength;
     std::string fsLoss, diffLoss, tropoLoss, ductLoss, overallLoss;
@@ -137,7 +141,8 @@ class Session {
   /// The ground-height text of an end ("ASL 123 m", "Sea or missing data").
   std::string GroundHeightText(const CLocator& location, bool metric) const;
   /// Runs the model for the stored path (the driver).
-  bool RunModel(bool coverage, const InputValues& fields, double* kFactorInUse = nullptr);
+  bool RunModel(bool coverage, const InputValues& fields, double* kFactorInUse = nullptr,
+                ClimateSource* climateSource = nullptr);
   /// The texts of both ends in @p format (receiver first, as the fields are
   /// written): the last calculated locations, whatever was typed since.
   std::pair<std::string, std::string> FormatLocationsForDisplay(int format);

@@ -78,6 +78,12 @@ TMechanismsChart::TMechanismsChart(QWidget* parent) : QChartView(parent) {
     line->attachAxis(left_);
     series_[i] = line;
   }
+  ApplyChartPalette(chart, palette());
+}
+
+void TMechanismsChart::changeEvent(QEvent* event) {
+  QChartView::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) ApplyChartPalette(chart(), palette());
 }
 
 QByteArray TMechanismsChart::toSvg() { return ChartToSvg(*this, QStringLiteral("Model Results")); }

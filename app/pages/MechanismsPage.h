@@ -34,6 +34,7 @@ class TMechanismsChart : public QChartView {
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   std::array<QLineSeries*, 4> series_{};

@@ -54,7 +54,7 @@ class InputPageTest : public ::testing::Test {
 
   /// A main window shown and through its start-up (and its first Calculate).
   std::unique_ptr<ui::TMainForm> start() {
-    auto form = std::make_unique<ui::TMainForm>();
+    auto form = std::make_unique<ui::TMainForm>(std::filesystem::path());
     form->show();
     QApplication::setActiveWindow(form.get());
     for (int i = 0; i < 400 && !form->started(); ++i) QTest::qWait(5);

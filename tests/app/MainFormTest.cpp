@@ -13,7 +13,10 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 #include <gtest/gtest.h>
@@ -55,9 +58,10 @@ class MainFormTest : public ::testing::Test {
     fs::remove_all(dir_);
   }
 
-  /// A main window shown and through its start-up.
-  std::unique_ptr<TMainForm> start() {
-    auto form = std::make_unique<TMainForm>();
+  /// A main window shown and through its start-up; at a first start without
+  /// tiles it computes on @p sample, or asks for a folder when that is empty.
+  std::unique_ptr<TMainForm> start(const fs::path& sample = {}) {
+    auto form = std::make_unique<TMainForm>(sample);
     form->show();
     QApplication::setActiveWindow(form.get());
     for (int i = 0; i < 200 && !form->started(); ++i) QTest::qWait(5);
@@ -270,6 +274,85 @@ TEST_F(MainFormTest, ChartCopiedToTheClipboard) {
   EXPECT_TRUE(dialogs_.clipboard->data("image/svg+xml").contains("<svg"));
   ASSERT_EQ(dialogs_.informations.size(), 1u);
   EXPECT_EQ(dialogs_.informations[0], "Chart copied to Clipboard");
+}
+
+TEST_F(MainFormTest, FirstStartComputesTheDefaultLinkOnTheShippedSample) {
+  // The sample folder of the source tree: the tile and zone map that ship,
+  // no climate maps; the working directory holds nothing.
+  const fs::path sample = TARNVALE_SAMPLE_DIR;
+  auto form = start(sample);
+  TMainForm& f = *form;
+  EXPECT_TRUE(dialogs_.directoryTitles.empty()) << "no folder is asked for";
+  EXPECT_EQ(f.terrainDirectory(), QString::fromStdString(fs::weakly_canonical(sample).string()) + "/");
+  // The transmitter as its 8-character locator shows it (IO91GI44).
+  EXPECT_EQ(text(f, "StartHeight"), "TX ASL 286 m");
+  EXPECT_EQ(text(f, "EndHeight"), "RX ASL 50 m");
+  EXPECT_TRUE(text(f, "OverallLoss").startsWith("Overall path loss ")) << text(f, "OverallLoss").toStdString();
+  EXPECT_TRUE(text(f, "OverallLoss").endsWith(" dB"));
+  // Without the climate maps the program says which values it used.
+  const QString status = QString::fromUtf8("No radio-climate maps found: N0 320 and \u0394N 45 used");
+  EXPECT_TRUE(find<QLabel>(f, "ClimateStatus")->isVisibleTo(&f));
+  EXPECT_EQ(text(f, "ClimateStatus"), status);
+  EXPECT_EQ(text(f, "PathClimateStatus"), status);
+  auto* chart = find<tarnvale::ui::TProfileChart>(f, "Chart1");
+  EXPECT_GT(chart->terrainLine()->count(), 600);
+  EXPECT_TRUE(chart->leftAxis()->labelsVisible());
+}
+
+TEST(ProfileChart, BeforeAFirstPathAnEmptyFrameInTheWindowsColours) {
+  // Nothing measured yet: no made-up height labels.
+  tarnvale::ui::TProfileChart chart;
+  chart.resize(600, 300);
+  EXPECT_FALSE(chart.leftAxis()->labelsVisible());
+  EXPECT_FALSE(chart.bottomAxis()->labelsVisible());
+  // A dark theme gives a dark chart whose labels and line of sight read on it.
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(30, 30, 30));
+  dark.setColor(QPalette::Base, QColor(20, 20, 20));
+  dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+  dark.setColor(QPalette::Text, QColor(240, 240, 240));
+  chart.setPalette(dark);
+  EXPECT_EQ(chart.chart()->backgroundBrush().color(), QColor(30, 30, 30));
+  EXPECT_EQ(chart.chart()->plotAreaBackgroundBrush().color(), QColor(20, 20, 20));
+  EXPECT_EQ(chart.leftAxis()->labelsColor(), QColor(230, 230, 230));
+  EXPECT_EQ(chart.losLine()->pen().color(), QColor(240, 240, 240));
+  tarnvale::ProfileChartData data;
+  data.x = {0.0, 1.0, 2.0};
+  data.terrain = data.bulge = data.lineOfSight = data.fresnelAbove = data.fresnelBelow = {100.0, 120.0, 90.0};
+  data.leftMinimum = 0.0;
+  data.leftMaximum = 200.0;
+  chart.show(data);
+  EXPECT_TRUE(chart.leftAxis()->labelsVisible());
+  EXPECT_TRUE(chart.bottomAxis()->labelsVisible());
+}
+
+TEST_F(MainFormTest, F1OpensTheHelpAtThePageShown) {
+  auto form = start();
+  TMainForm& f = *form;
+  auto* pages = find<QTabWidget>(f, "PageControl1");
+  const struct {
+    const char* page;
+    const char* heading;
+  } cases[] = {{"InputData", "Input Data page"},
+               {"TabSheet1", "Radio Refractivity Data page"},
+               {"Coverage", "Area Coverage page"},
+               {"Mechanisms", "Mechanisms page"}};
+  for (const auto& c : cases) {
+    pages->setCurrentWidget(find<QWidget>(f, c.page));
+    QTest::keyClick(&f, Qt::Key_F1);
+    auto* help = f.findChild<QTextBrowser*>("HelpWindow");
+    ASSERT_NE(help, nullptr) << c.page;
+    EXPECT_TRUE(help->isVisible());
+    // The section's heading is in view (at the top, where the text below it is long enough).
+    const QTextCursor heading = help->document()->find(QString::fromLatin1(c.heading), 
+                                                       help->document()->find(QStringLiteral("Saving your inputs")));
+    ASSERT_FALSE(heading.isNull()) << c.heading;
+    const QRect where = help->cursorRect(heading);
+    EXPECT_TRUE(help->viewport()->rect().contains(where)) << c.page;
+    const QTextCursor top = help->cursorForPosition(QPoint(4, 4));
+    EXPECT_LE(top.position(), heading.position()) << c.page;
+    help->close();
+  }
 }
 
 TEST_F(MainFormTest, OptionsHelpAndAbout) {

@@ -55,7 +55,7 @@ class PageFixture : public ::testing::Test {
   /// A main window shown and through its start-up, its tiles in @p terrain.
   std::unique_ptr<ui::TMainForm> start(const std::filesystem::path& terrain) {
     dialogs_.directoryAnswer = QString::fromStdString(terrain.string());
-    auto form = std::make_unique<ui::TMainForm>();
+    auto form = std::make_unique<ui::TMainForm>(std::filesystem::path());
     form->show();
     QApplication::setActiveWindow(form.get());
     for (int i = 0; i < 400 && !form->started(); ++i) QTest::qWait(5);

@@ -52,7 +52,7 @@ class PageTest : public ::testing::Test {
 
   /// A main window shown and through its start-up.
   std::unique_ptr<ui::TMainForm> start() {
-    auto form = std::make_unique<ui::TMainForm>();
+    auto form = std::make_unique<ui::TMainForm>(std::filesystem::path());
     form->show();
     QApplication::setActiveWindow(form.get());
     for (int i = 0; i < 200 && !form->started(); ++i) QTest::qWait(5);

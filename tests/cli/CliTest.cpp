@@ -95,3 +95,13 @@ TEST(CliRobustness, LongAndStrangeInputsDoNotCrash) {
       EXPECT_TRUE(r.status == 0 || r.status == 1) << format << " " << t.substr(0, 20);
     }
 }
+
+TEST(CliVersion, PrintsTheProgramsVersion) {
+  // The project's version first, as About and the .deb give it.
+  for (const char* flag : {"--version"}) {
+    Result r = runCli({flag});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("tarnvale-cli 0.", 0), 0u) << r.out;
+    EXPECT_EQ(r.out.back(), '\n');
+  }
+}

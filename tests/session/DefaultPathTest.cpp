@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cmath>
 #include <string>
 
 #include "cli/RunCli.h"
@@ -27,11 +28,14 @@ class DefaultPath : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(DefaultPath, CommandLineJson) {
-  const auto r = test::RunCli({"path", "--tx", "SU374616", "--rx", "IO91JO26", "--terrain", terrain.str(),
+/// The pinned numbers of the default path over @p terrainDirectory.
+void ExpectPinnedDefaultPath(const std::string& terrainDirectory, const std::string& climate) {
+  const auto r = test::RunCli({"path", "--tx", "SU374616", "--rx", "IO91JO26", "--terrain", terrainDirectory,
                                "--climate", climate, "--json"});
   ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
   const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["climate_source"], "maps");
   struct Pin {
     const char* key;
     double value;
@@ -64,6 +68,33 @@ TEST_F(DefaultPath, CommandLineJson) {
   EXPECT_FALSE(j["lineOfSight"].get<bool>());
   EXPECT_EQ(j["startHeight"].get<std::string>(), "TX ASL 293 m");
   EXPECT_EQ(j["endHeight"].get<std::string>(), "RX ASL 50 m");
+}
+
+TEST_F(DefaultPath, CommandLineJson) { ExpectPinnedDefaultPath(terrain.str(), climate); }
+
+TEST_F(DefaultPath, TheShippedSampleGivesTheSameNumbers) {
+  // The compressed tile and zone map of data/sample hold the same ground and zones.
+  ExpectPinnedDefaultPath(test::SampleData().string(), climate);
+}
+
+TEST(DefaultPathOnTheSample, WithoutClimateMapsTheDefaultsAreUsedAndSaidSo) {
+  // Runs in every clone: the sample ships, the climate maps do not.
+  test::TempDir noMaps;
+  const auto r = test::RunCli({"path", "--terrain", test::SampleData().string(), "--tx", "SU374616", "--rx",
+                               "IO91JO26", "--climate", noMaps.str(), "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["climate_source"], "default");
+  EXPECT_EQ(j["N0"], 320.0);
+  EXPECT_EQ(j["deltaN"], 45.0);
+  for (const char* key : {"Lbfsg", "Lb0p", "Lbd", "Lbs", "Lba", "Lb", "gasLoss"}) {
+    ASSERT_TRUE(j[key].is_number()) << key;
+    EXPECT_TRUE(std::isfinite(j[key].get<double>())) << key;
+  }
+  EXPECT_EQ(j["startHeight"], "TX ASL 293 m");
+  const auto text = test::RunCli({"path", "--terrain", test::SampleData().string(), "--climate", noMaps.str(),
+                                  "--tx", "SU374616", "--rx", "IO91JO26"});
+  EXPECT_NE(text.out.find("No radio-climate maps found: N0 320 and \u0394N 45 used"), std::string::npos) << text.out;
 }
 
 TEST_F(DefaultPath, ResultLabelsAfterStartUp) {
