@@ -3,11 +3,13 @@
 # the README's first command with the program on a virtual display and save a
 # screenshot of its first start; then build the .deb, install it with apt and
 # start the installed program too. Needs root (mmdebstrap, chroot, mounts).
+# The root has no ../shared beside the clone, as a user's machine has none:
+# both starts compute on the sample data that ships.
 #   tools/check-clean-debian.sh [OUTDIR]    (screenshots go to OUTDIR, default .)
 set -euo pipefail
 out="$(cd "${1:-.}" && pwd)"
 . "$(dirname "$0")/clean-root.sh"
-clean_root_create
+CLEAN_ROOT_SHARED=0 clean_root_create
 
 # The README's first command, as written there.
 first=$(awk '/^```sh/{getline; print; exit}' "$clean_root_top/README.md")
@@ -31,7 +33,10 @@ echo "screenshot of the first start: $out/first-start.png"
 
 # The package: build it, install it with apt, start the installed program.
 clean_root_run 'cd build && cpack -G DEB >/dev/null && apt-get install -y -q ./tarnvale_*_amd64.deb >/dev/null \
-  && dpkg -s tarnvale | grep -E "^(Version|Depends)"'
+  && dpkg -s tarnvale | grep -E "^(Version|Depends)" && /usr/bin/tarnvale-cli --version \
+  && [ "$(/usr/bin/tarnvale-cli --version)" = "tarnvale-cli $(dpkg-query -W -f="\${Version}" tarnvale)" ] \
+  && echo "the .deb carries the version the program prints" && ls /usr/share/tarnvale/sample \
+  && head -3 /usr/share/doc/tarnvale/copyright'
 clean_root_run 'mkdir -p /tmp/installed; Xvfb :78 -screen 0 1400x900x24 >/dev/null 2>&1 &
   export DISPLAY=:78; cd /tmp/installed; /usr/bin/tarnvale > /tmp/installed.log 2>&1 &
   for i in $(seq 1 60); do xdotool search --name Tarnvale >/dev/null 2>&1 && break; sleep 1; done
@@ -39,10 +44,9 @@ clean_root_run 'mkdir -p /tmp/installed; Xvfb :78 -screen 0 1400x900x24 >/dev/nu
 cp "$clean_root_dir/tmp/installed.png" "$out/installed-start.png"
 echo "screenshot of the installed program: $out/installed-start.png"
 
-# The installed command line computes what the build tree's does.
-terrain=/usr/share/tarnvale/sample
-[ -d /work/shared/data/srtm ] && terrain=/work/shared/data/srtm
-clean_root_run "t=$terrain; [ -d /work/shared/data/srtm ] && t=/work/shared/data/srtm;
+# The installed command line computes what the build tree's does, on the
+# installed sample.
+clean_root_run "t=/usr/share/tarnvale/sample;
   /usr/bin/tarnvale-cli path --tx SU374616 --rx IO91JO26 --terrain \$t --json > /tmp/installed.json;
   build/cli/tarnvale-cli path --tx SU374616 --rx IO91JO26 --terrain \$t --json > /tmp/build.json;
   cmp /tmp/installed.json /tmp/build.json && echo 'installed tarnvale-cli path = build tree';

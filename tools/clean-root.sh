@@ -4,7 +4,8 @@
 # /sys mounted. Everything is unmounted and removed on every exit path.
 #
 # After `clean_root_create`, run commands inside with `clean_root_run 'cmd'`
-# (bash -lc in the clone's top folder, as root).
+# (bash -lc in the clone's top folder, as root). With CLEAN_ROOT_SHARED=0 the
+# root gets no ../shared, as a user's clone has none.
 
 clean_root_top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 clean_root_dir=""
@@ -55,7 +56,7 @@ clean_root_create() {
   mkdir -p "$clean_root_dir/work"
   git clone -q "$clean_root_top" "$clean_root_dir/work/main"
   git -C "$clean_root_dir/work/main" checkout -q "$(git -C "$clean_root_top" rev-parse HEAD)"
-  if [ -d "$clean_root_top/../shared" ]; then
+  if [ "${CLEAN_ROOT_SHARED:-1}" != 0 ] && [ -d "$clean_root_top/../shared" ]; then
     mkdir -p "$clean_root_dir/work/shared"
     mount --bind "$clean_root_top/../shared" "$clean_root_dir/work/shared"
     mount -o remount,bind,ro "$clean_root_dir/work/shared"
