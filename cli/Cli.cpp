@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "cli/Commands.h"
-#include "cli/LocationArgs.h"
+#include "geo/LocationText.h"
 #include "cli/MapCommands.h"
 #include "cli/MosaicCommand.h"
 #include "text/Version.h"
@@ -188,7 +188,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
   MapCommandOptions maps;
   AddMapCommands(app, maps, action, io);
-  MosaicOptions mosaic;
+  MosaicCommandOptions mosaic;
   AddMosaicCommand(app, mosaic, action, io);
   SitesOptions sites;
   CLI::App* sitesCmd = app.add_subcommand("sites", "the sites of a site list file with their details");

@@ -10,15 +10,15 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Cli.h"
-#include "cli/LocationArgs.h"
+#include "geo/LocationText.h"
 #include "cli/MapCommands.h"
-#include "cli/GdalModule.h"
-#include "cli/MapExport.h"
+#include "exports/GdalModule.h"
+#include "exports/MapExport.h"
 #include "cli/MissingTilesReport.h"
 #include "climate/Refractivity.h"
 #include "maps/Coverage.h"
+#include "session/CoverageSetup.h"
 #include "sites/Sites.h"
-#include "model/P676.h"
 
 namespace tarnvale::cli {
 namespace {
@@ -28,32 +28,6 @@ CoverageStyle styleNamed(const std::string& name) {
   if (name == "mono") return CoverageStyle::Monochrome;
   if (name == "colour") return CoverageStyle::Colour;
   return CoverageStyle::Terrain;
-}
-
-/// Where N0 and delta-N came from.
-struct Climate {
-  double n0 = 320.0;
-  double deltaN = 45.0;
-  std::string source = "default";
-};
-
-Climate climateAt(const CoverageOptions& o, const CLocator& tx) {
-  Climate c;
-  if (o.n0 && o.deltaN) {
-    c.n0 = *o.n0;
-    c.deltaN = *o.deltaN;
-    c.source = "options";
-    return c;
-  }
-  const CRefractivity maps(o.climate.empty() ? std::filesystem::current_path() : std::filesystem::path(o.climate));
-  maps.loadTogether({CRefractivity::kN0, CRefractivity::kDeltaN});
-  double n0 = 0.0, deltaN = 0.0;
-  if (maps.n0At(tx.latitude(), tx.longitude(), true, n0) && maps.dnAt(tx.latitude(), tx.longitude(), true, deltaN)) {
-    c.n0 = n0;
-    c.deltaN = deltaN;
-    c.source = "maps";
-  }
-  return c;
 }
 
 /// A bar on standard error, redrawn in place, while it is a terminal.
@@ -93,34 +67,6 @@ struct SiteOutput {
   std::string record;   ///< where its one-line JSON record goes
 };
 
-/// Every input of a map, for the GeoTIFF's metadata, so that a file found on
-/// its own says how it was made.
-std::vector<std::pair<std::string, std::string>> InputMetadata(const CoverageOptions& o, const CLocator& tx,
-                                                               double n0, double deltaN, double gamma) {
-  auto number = [](double v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.10g", v);
-    return std::string(text);
-  };
-  return {{"TX_LATITUDE", number(tx.latitude())},
-          {"TX_LONGITUDE", number(tx.longitude())},
-          {"FREQUENCY_GHZ", number(o.frequency)},
-          {"TIME_PERCENT", number(o.percent)},
-          {"TX_HEIGHT_M", number(o.txHeight)},
-          {"RX_HEIGHT_M", number(o.rxHeight)},
-          {"TEMPERATURE_C", number(o.temperature)},
-          {"PRESSURE_HPA", number(o.pressure)},
-          {"HUMIDITY_PERCENT", number(o.humidity)},
-          {"K_FACTOR", o.kFactor > 0.0 ? number(o.kFactor) : std::string("from delta-N")},
-          {"RANGE_KM", number(o.rangeKm)},
-          {"PIXELS_PER_SAMPLE", std::to_string(o.resolution)},
-          {"SIZE_PX", std::to_string(o.size)},
-          {"N0", number(n0)},
-          {"DELTA_N", number(deltaN)},
-          {"GAS_DB_PER_KM", number(gamma)},
-          {"TERRAIN", o.terrain}};
-}
-
 /// One map around @p tx; with @p site, the batch outputs of that site instead
 /// of the single map's files.
 int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteOutput* site) {
@@ -135,27 +81,31 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
   settings.style = styleNamed(o.style);
   settings.width = settings.height = o.size;
 
-  const Climate climate = climateAt(o, tx);
-  CoverageJob job;
-  job.tx = tx;
-  job.grid = CoverageGridFor(tx, o.rangeKm, o.resolution, o.size, o.size);
+  CoverageRequest request;
+  request.transmitter = tx;
+  request.rangeKm = o.rangeKm;
+  request.resolution = o.resolution;
+  request.widthPx = request.heightPx = o.size;
+  request.radio.frequency = o.frequency;
+  request.radio.percent = o.percent;
+  request.radio.txHeight = o.txHeight;
+  request.radio.rxHeight = o.rxHeight;
+  request.radio.forcedKFactor = o.kFactor > 0.0;
+  request.radio.kFactor = o.kFactor;
+  request.radio.temperature = o.temperature;
+  request.radio.pressure = o.pressure;
+  request.radio.humidity = o.humidity;
+  const CRefractivity maps(o.climate.empty() ? std::filesystem::current_path() : std::filesystem::path(o.climate));
+  const CoverageClimate climate = CoverageClimateAt(tx, maps, o.n0, o.deltaN);
+  request.n0 = climate.n0;
+  request.deltaN = climate.deltaN;
+  request.terrainDirectory = o.terrain;
+  request.threads = o.threads;
+  const CoverageJob job = CoverageJobFor(request);
   if (!job.grid.valid) {
     io.err << "tarnvale-cli: no coverage grid for this range and resolution\n";
     return kExitInvalid;
   }
-  job.inputs.model.frequency = o.frequency;
-  job.inputs.model.percent = o.percent;
-  job.inputs.model.txHeight = o.txHeight;
-  job.inputs.model.rxHeight = o.rxHeight;
-  job.inputs.model.forcedKFactor = o.kFactor > 0.0;
-  job.inputs.model.kFactor = o.kFactor;
-  job.inputs.n0 = climate.n0;
-  job.inputs.deltaN = climate.deltaN;
-  // The gaseous attenuation once for the whole map.
-  const double rho = WaterVapourDensity(o.humidity, o.temperature, true);
-  job.inputs.gasPerKm = SpecificAttenuation(o.frequency, o.pressure, o.temperature, rho);
-  job.terrainDirectory = o.terrain;
-  job.threads = o.threads;
 
   CZONES zones(o.terrain);
   ProgressBar bar(io);
@@ -194,7 +144,7 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
     if (!o.kmz.empty() && !WriteCoverageKmz(o.kmz, "Tarnvale coverage", picture.display, box, error))
       written = fail(io, error);
   }
-  auto metadata = InputMetadata(o, tx, climate.n0, climate.deltaN, job.inputs.gasPerKm);
+  auto metadata = CoverageMetadata(request, job);
   if (!o.geotiff.empty() && !gdal::WriteCoverageGeoTiff(o.geotiff, job.grid, values, error, metadata))
     written = fail(io, error);
   if (site) {

@@ -3,7 +3,7 @@
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 #include "cli/MissingTilesReport.h"
-#include "cli/NumberArgs.h"
+#include "text/PlainNumber.h"
 #include "terrain/Srtm.h"
 
 namespace tarnvale::cli {

@@ -5,7 +5,7 @@
 
 #include "cli/Cli.h"
 #include "cli/Commands.h"
-#include "cli/GdalModule.h"
+#include "exports/GdalModule.h"
 
 namespace tarnvale::cli {
 namespace {

@@ -3,7 +3,7 @@
 
 #include "cli/Cli.h"
 #include "cli/Commands.h"
-#include "cli/LocationArgs.h"
+#include "geo/LocationText.h"
 
 namespace tarnvale::cli {
 namespace {
@@ -30,34 +30,29 @@ int RunLocate(const LocateOptions& options, Io& io) {
       io.out << "valid      no\n";
     return kExitInvalid;
   }
-  double easting = 0.0, northing = 0.0;
-  const bool onGrid = location.gridEastingNorthing(easting, northing);
-  const std::string loc = location.toText(kFormatLocator, DisplayPrecision(kFormatLocator));
-  const std::string ngr = location.toText(kFormatGridReference, DisplayPrecision(kFormatGridReference));
-  const std::string deg = location.toText(kFormatDegrees, DisplayPrecision(kFormatDegrees));
-  const std::string dms = location.toText(kFormatDms, DisplayPrecision(kFormatDms));
+  const LocationTexts t = DescribeLocation(location);
 
   if (options.json) {
     j["latitude"] = location.latitude();
     j["longitude"] = location.longitude();
-    j["loc"] = loc;
-    j["ngr"] = ngr;
-    j["deg"] = deg;
-    j["dms"] = dms;
+    j["loc"] = t.loc;
+    j["ngr"] = t.ngr;
+    j["deg"] = t.deg;
+    j["dms"] = t.dms;
     // Whole metres; 0 where the point has no grid reference.
-    j["easting"] = static_cast<long long>(onGrid ? easting : 0.0);
-    j["northing"] = static_cast<long long>(onGrid ? northing : 0.0);
+    j["easting"] = t.easting;
+    j["northing"] = t.northing;
     io.out << j.dump(2) << "\n";
   } else {
     io.out << "valid      yes\n"
            << "latitude   " << fixed9(location.latitude()) << "\n"
            << "longitude  " << fixed9(location.longitude()) << "\n"
-           << "loc        " << loc << "\n"
-           << "ngr        " << ngr << "\n"
-           << "deg        " << deg << "\n"
-           << "dms        " << dms << "\n"
-           << "easting    " << static_cast<long long>(onGrid ? easting : 0.0) << "\n"
-           << "northing   " << static_cast<long long>(onGrid ? northing : 0.0) << "\n";
+           << "loc        " << t.loc << "\n"
+           << "ngr        " << t.ngr << "\n"
+           << "deg        " << t.deg << "\n"
+           << "dms        " << t.dms << "\n"
+           << "easting    " << t.easting << "\n"
+           << "northing   " << t.northing << "\n";
   }
   return kExitOk;
 }

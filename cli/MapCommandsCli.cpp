@@ -1,7 +1,7 @@
 // Options of tarnvale-cli coverage and terrainmap.
 #include <cstdio>
 
-#include "cli/LocationArgs.h"
+#include "geo/LocationText.h"
 #include "cli/MapCommands.h"
 
 namespace tarnvale::cli {

@@ -1,20 +1,18 @@
 // tarnvale-cli path and mechanisms: one path through the same session the
 // desktop program's Calculate uses.
 #include <cstdio>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 #include "cli/MissingTilesReport.h"
-#include "cli/NumberArgs.h"
 #include "climate/Zones.h"
 #include "model/ModelDriver.h"
 #include "model/P676.h"
 #include "session/ClimateTexts.h"
 #include "session/ResultText.h"
 #include "session/Session.h"
+#include "terrain/ProfileCsv.h"
 
 namespace tarnvale::cli {
 namespace {
@@ -102,100 +100,14 @@ int pathTooShort(bool json, Io& io, const CSRTM* terrain = nullptr) {
   return kExitInvalid;
 }
 
-/// Ground heights a supplied profile may hold (m): below the lowest shore
-/// and above the highest summit there is no terrain to describe.
-constexpr double kLowestProfileHeightM = -500.0;
-constexpr double kHighestProfileHeightM = 10000.0;
-
-/// Reads "dist_km,height_m[,zone]" lines (a header line is skipped). The
-/// distances are counted from the first sample, whatever the file starts at.
-bool readProfileCsv(const std::string& file, TerrainProfile& profile, Io& io) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    io.err << "tarnvale-cli: cannot read the profile file '" << file << "'\n";
-    return false;
-  }
-  std::string line;
-  int n = 0, lineNumber = 0;
-  while (std::getline(in, line)) {
-    ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    // A profile is text: a control byte (a NUL, say) means some other file.
-    for (unsigned char c : line) {
-      if (c < 0x20 && c != '\t') {
-        io.err << "tarnvale-cli: line " << lineNumber << " of the profile is not text\n";
-        return false;
-      }
-    }
-    if (line.find_first_not_of(" \t") == std::string::npos) continue;
-    std::vector<std::string> cells;
-    std::stringstream row(line);
-    for (std::string cell; std::getline(row, cell, ',');) {
-      const size_t first = cell.find_first_not_of(" \t"), last = cell.find_last_not_of(" \t");
-      cells.push_back(first == std::string::npos ? "" : cell.substr(first, last - first + 1));
-    }
-    const auto dist = cells.size() >= 2 ? ParsePlainNumber(cells[0]) : std::nullopt;
-    const auto height = cells.size() >= 2 ? ParsePlainNumber(cells[1]) : std::nullopt;
-    if (!dist || !height) {
-      if (n == 0 && lineNumber == 1) continue;  // the header
-      io.err << "tarnvale-cli: line " << lineNumber << " of the profile is not dist_km,height_m[,zone]\n";
-      return false;
-    }
-    int zone = zones::kInland;
-    if (cells.size() >= 3 && !cells[2].empty()) {
-      const auto z = ParsePlainNumber(cells[2]);
-      if (!z || (*z != zones::kSea && *z != zones::kCoastalLand && *z != zones::kInland)) {
-        io.err << "tarnvale-cli: line " << lineNumber
-               << ": the zone must be 1 (sea), 2 (coastal land) or 3 (inland)\n";
-        return false;
-      }
-      zone = static_cast<int>(*z);
-    }
-    if (*height < kLowestProfileHeightM || *height > kHighestProfileHeightM) {
-      io.err << "tarnvale-cli: line " << lineNumber << ": the height must lie between " << kLowestProfileHeightM
-             << " and " << kHighestProfileHeightM << " m\n";
-      return false;
-    }
-    if (n >= TerrainProfile::kCapacity) {
-      io.err << "tarnvale-cli: a profile holds at most " << TerrainProfile::kCapacity << " samples\n";
-      return false;
-    }
-    if (n > 0 && !(*dist > profile.dist[n - 1])) {
-      io.err << "tarnvale-cli: line " << lineNumber << ": distances must increase\n";
-      return false;
-    }
-    profile.dist[n] = *dist;
-    profile.height[n] = *height;
-    profile.zone[n] = static_cast<std::uint8_t>(zone);
-    ++n;
-  }
-  if (n < 3) {
-    io.err << "tarnvale-cli: a profile needs at least 3 samples\n";
-    return false;
-  }
-  // The model measures every distance from the transmitter at the first
-  // sample: a file that starts at 12.5 km is moved back to start at 0.
-  const double first = profile.dist[0];
-  for (int i = 0; i < n; ++i) profile.dist[i] -= first;
-  // Shifting big distances can merge neighbours; they must still increase.
-  for (int i = 1; i < n; ++i) {
-    if (!(profile.dist[i] > profile.dist[i - 1])) {
-      io.err << "tarnvale-cli: the profile's distances are too close to tell apart\n";
-      return false;
-    }
-  }
-  profile.n = n;
-  profile.pathLength = profile.dist[n - 1];
-  if (profile.pathLength > kRangeLimits.max) {
-    io.err << "tarnvale-cli: a profile covers at most " << kRangeLimits.max << " km\n";
-    return false;
-  }
-  return true;
-}
-
 int runSuppliedProfile(const PathOptions& o, Io& io) {
   TerrainProfile profile;
-  if (!readProfileCsv(o.profileFile, profile, io)) return kExitUsage;
+  SuppliedProfileExtras extras;
+  std::string error;
+  if (!ReadProfileCsv(o.profileFile, kRangeLimits.max, profile, extras, error)) {
+    io.err << "tarnvale-cli: " << error << "\n";
+    return kExitUsage;
+  }
   if (profile.pathLength < 0.1) return pathTooShort(o.json, io);
   const double deltaN = o.kFactor > 0.0 ? DeltaNForKFactor(o.kFactor) : o.deltaN;
   CTerrain model;

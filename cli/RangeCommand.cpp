@@ -3,7 +3,7 @@
 
 #include "cli/Cli.h"
 #include "cli/Commands.h"
-#include "cli/LocationArgs.h"
+#include "geo/LocationText.h"
 #include "geo/Path.h"
 
 namespace tarnvale::cli {

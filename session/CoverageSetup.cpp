@@ -1,10 +1,12 @@
 #include "session/CoverageSetup.h"
 
+#include <cstdio>
+
 #include "model/P676.h"
 
 namespace tarnvale {
 
-CoverageInputs CoverageInputsFrom(const InputValues& f, const ModelDriver& driver) {
+CoverageInputs CoverageInputsFor(const InputValues& f, double n0, double deltaN) {
   CoverageInputs in;
   in.model.frequency = f.frequency;
   in.model.percent = f.percent;
@@ -13,11 +15,71 @@ CoverageInputs CoverageInputsFrom(const InputValues& f, const ModelDriver& drive
   in.model.forcedKFactor = f.forcedKFactor;
   in.model.kFactor = f.kFactor;
   in.model.interpolate = false;
-  in.n0 = driver.fallbackN0;
-  in.deltaN = driver.fallbackDeltaN;
+  in.n0 = n0;
+  in.deltaN = deltaN;
   const double rho = WaterVapourDensity(f.humidity, f.temperature, true);
   in.gasPerKm = SpecificAttenuation(f.frequency, f.pressure, f.temperature, rho);
   return in;
+}
+
+CoverageInputs CoverageInputsFrom(const InputValues& f, const ModelDriver& driver) {
+  return CoverageInputsFor(f, driver.fallbackN0, driver.fallbackDeltaN);
+}
+
+CoverageClimate CoverageClimateAt(const CLocator& transmitter, const CRefractivity& maps, std::optional<double> n0,
+                                  std::optional<double> deltaN) {
+  CoverageClimate c;
+  if (n0 && deltaN) {
+    c.n0 = *n0;
+    c.deltaN = *deltaN;
+    c.source = "options";
+    return c;
+  }
+  maps.loadTogether({CRefractivity::kN0, CRefractivity::kDeltaN});
+  double mapN0 = 0.0, mapDeltaN = 0.0;
+  if (maps.n0At(transmitter.latitude(), transmitter.longitude(), true, mapN0) &&
+      maps.dnAt(transmitter.latitude(), transmitter.longitude(), true, mapDeltaN)) {
+    c.n0 = mapN0;
+    c.deltaN = mapDeltaN;
+    c.source = "maps";
+  }
+  return c;
+}
+
+CoverageJob CoverageJobFor(const CoverageRequest& r) {
+  CoverageJob job;
+  job.tx = r.transmitter;
+  job.grid = CoverageGridFor(r.transmitter, r.rangeKm, r.resolution, r.widthPx, r.heightPx);
+  job.inputs = CoverageInputsFor(r.radio, r.n0, r.deltaN);
+  job.terrainDirectory = r.terrainDirectory;
+  job.threads = r.threads;
+  return job;
+}
+
+std::vector<std::pair<std::string, std::string>> CoverageMetadata(const CoverageRequest& r, const CoverageJob& job) {
+  auto number = [](double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", v);
+    return std::string(text);
+  };
+  const InputValues& f = r.radio;
+  return {{"TX_LATITUDE", number(job.tx.latitude())},
+          {"TX_LONGITUDE", number(job.tx.longitude())},
+          {"FREQUENCY_GHZ", number(f.frequency)},
+          {"TIME_PERCENT", number(f.percent)},
+          {"TX_HEIGHT_M", number(f.txHeight)},
+          {"RX_HEIGHT_M", number(f.rxHeight)},
+          {"TEMPERATURE_C", number(f.temperature)},
+          {"PRESSURE_HPA", number(f.pressure)},
+          {"HUMIDITY_PERCENT", number(f.humidity)},
+          {"K_FACTOR", f.forcedKFactor ? number(f.kFactor) : std::string("from delta-N")},
+          {"RANGE_KM", number(r.rangeKm)},
+          {"PIXELS_PER_SAMPLE", std::to_string(job.grid.p)},
+          {"SIZE_PX", std::to_string(r.widthPx)},
+          {"N0", number(job.inputs.n0)},
+          {"DELTA_N", number(job.inputs.deltaN)},
+          {"GAS_DB_PER_KM", number(job.inputs.gasPerKm)},
+          {"TERRAIN", r.terrainDirectory}};
 }
 
 std::string CoverageCentreText(const CLocator& transmitter) {

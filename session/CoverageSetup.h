@@ -1,8 +1,12 @@
 #pragma once
-// What the Area Coverage page hands the coverage engine: the limits of its
-// fields, the model inputs taken from the Input Data page with the climate
-// pair of the last profile run, and the text of the map's centre.
+// How a map is asked for, by the Area Coverage page or the command line, and
+// the one job both hand the coverage engine for the same inputs: the limits
+// of the page's fields, the climate of the map, the job itself, the
+// description a GeoTIFF of it carries, and the text of the map's centre.
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "geo/Locator.h"
 #include "maps/Coverage.h"
@@ -21,10 +25,52 @@ inline constexpr InputLimits kMinHeightLimits{"MinHeight", -1000.0, 10000.0, 0};
 
 /// The inputs of every model run of a map: frequency, time percentage,
 /// antenna heights and the forced K factor from @p fields (terrain never
-/// interpolated), N0 and delta-N from the fallback pair that the last
-/// successful profile run stored in @p driver, and the specific gaseous
-/// attenuation of the page's weather, computed once for the map.
+/// interpolated), N0 and delta-N as given, and the specific gaseous
+/// attenuation of the fields' weather, computed once for the map.
+CoverageInputs CoverageInputsFor(const InputValues& fields, double n0, double deltaN);
+
+/// CoverageInputsFor with N0 and delta-N from the fallback pair that the last
+/// successful profile run stored in @p driver: the Area Coverage page's rule.
 CoverageInputs CoverageInputsFrom(const InputValues& fields, const ModelDriver& driver);
+
+/// The N0 and delta-N of every point of a map, and where they came from.
+struct CoverageClimate {
+  double n0 = 320.0;      ///< N-units
+  double deltaN = 45.0;   ///< N-units/km
+  std::string source = "default";  ///< "options", "maps" or "default"
+};
+
+/// The command line's rule: the pair given (both), else the maps at the
+/// transmitter (interpolated, both found), else N0 320 and delta-N 45.
+CoverageClimate CoverageClimateAt(const CLocator& transmitter, const CRefractivity& maps,
+                                  std::optional<double> n0 = std::nullopt, std::optional<double> deltaN = std::nullopt);
+
+/// Everything a map is made from, however it was asked for.
+struct CoverageRequest {
+  CLocator transmitter;
+  double rangeKm = 10.0;       ///< half the side of the square (km)
+  double resolution = 4.0;     ///< pixels per sample (truncated to a whole number)
+  int widthPx = coverage::kMapSize;   ///< picture the map is laid out for
+  int heightPx = coverage::kMapSize;
+  /// Frequency, time percentage, antenna heights, forced K factor and weather
+  /// (the Input Data page's fields; the command line's options).
+  InputValues radio;
+  double n0 = 320.0;           ///< N0 of every point (N-units)
+  double deltaN = 45.0;        ///< delta-N of every point (N-units/km)
+  std::string terrainDirectory;
+  int threads = 0;             ///< workers; 0: one per hardware thread
+};
+
+/// The job for @p request: its grid (CoverageGridFor; not valid for an
+/// invalid transmitter or no room for a sample) and its inputs
+/// (CoverageInputsFor). The window and the command line both run this job,
+/// so the same inputs give the same map.
+CoverageJob CoverageJobFor(const CoverageRequest& request);
+
+/// The inputs of a map as (name, value) items for a GeoTIFF's metadata, so
+/// that a file found on its own says how it was made.
+std::vector<std::pair<std::string, std::string>> CoverageMetadata(const CoverageRequest& request,
+                                                                  const CoverageJob& job);
 
 /// The map centre as "System Data" shows it: the transmitter in
 /// degrees-minutes-seconds.

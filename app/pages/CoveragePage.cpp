@@ -24,8 +24,8 @@
 #endif
 
 #include "app/pages/TImage.h"
-#include "cli/GdalModule.h"
-#include "cli/MapExport.h"
+#include "exports/GdalModule.h"
+#include "exports/MapExport.h"
 #include "climate/Zones.h"
 #include "session/CoverageSetup.h"
 #include "terrain/Srtm.h"
@@ -286,19 +286,25 @@ void TCoveragePage::PlotCoverageClick() {
   const std::optional<InputValues> inputs = host_.inputs();
   if (!inputs) return;
   const CoverageSettings settings = readSettings();
-  const CoverageGrid grid =
-      CoverageGridFor(s.tx, settings.rangeKm, settings.resolution, settings.width, settings.height);
-  if (!grid.valid) {
+  // The command line builds its job the same way, so the same inputs give the same map.
+  CoverageRequest request;
+  request.transmitter = s.tx;
+  request.rangeKm = settings.rangeKm;
+  request.resolution = settings.resolution;
+  request.widthPx = settings.width;
+  request.heightPx = settings.height;
+  request.radio = *inputs;
+  request.n0 = s.driver.fallbackN0;
+  request.deltaN = s.driver.fallbackDeltaN;
+  request.terrainDirectory = host_.terrainDirectory();
+  CoverageJob job = CoverageJobFor(request);
+  if (!job.grid.valid) {
     host_.status(QStringLiteral("No coverage plot: the transmitter is not a valid location"));
     return;
   }
   settings_ = settings;
-  grid_ = grid;
-  CoverageJob job;
-  job.tx = s.tx;
-  job.grid = grid;
-  job.inputs = CoverageInputsFrom(*inputs, s.driver);
-  job.terrainDirectory = host_.terrainDirectory();
+  grid_ = job.grid;
+  const CoverageGrid grid = job.grid;
   const bool interpolate = s.interpolateHeights;
 
   // New, empty pictures; the map shows the loss image as columns arrive.
@@ -443,25 +449,25 @@ void TCoveragePage::SaveGeoTiff() {
   const QString name = askFileName(QStringLiteral("coverage.tif"));
   if (name.isEmpty()) return;
   std::string error;
-  reportSaved(cli::gdal::WriteCoverageGeoTiff(name.toStdString(), grid_, values_, error), error);
+  reportSaved(gdal::WriteCoverageGeoTiff(name.toStdString(), grid_, values_, error), error);
 }
 
 void TCoveragePage::SaveKml() {
   const QString name = askFileName(QStringLiteral("coverage.kml"));
   if (name.isEmpty()) return;
   const std::filesystem::path kml = std::filesystem::absolute(name.toStdString());
-  const cli::OverlayBox box = cli::CoverageOverlayBox(grid_, display_.width(), display_.height());
+  const OverlayBox box = CoverageOverlayBox(grid_, display_.width(), display_.height());
   constexpr const char* kTitle = "Tarnvale coverage";
   std::string error;
   if (name.endsWith(QStringLiteral(".kmz"), Qt::CaseInsensitive)) {
-    reportSaved(cli::WriteCoverageKmz(kml.string(), kTitle, display_, box, error), error);
+    reportSaved(WriteCoverageKmz(kml.string(), kTitle, display_, box, error), error);
     return;
   }
   // The overlay's picture lies beside the KML, which names it without a path.
   std::filesystem::path png = kml;
   png.replace_extension(".png");
   bool written = WritePng(display_, png.string(), &error);
-  if (written) written = cli::WriteTextFile(kml.string(), cli::CoverageKml(kTitle, png.filename().string(), box), error);
+  if (written) written = WriteTextFile(kml.string(), CoverageKml(kTitle, png.filename().string(), box), error);
   reportSaved(written, error);
 }
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "cli/GdalModule.h"
+#include "exports/GdalModule.h"
 #include "cli/RunCli.h"
 
 namespace tarnvale {
@@ -34,7 +34,7 @@ TEST_F(GdalModule, LoadedOnlyWhenACommandNeedsIt) {
         const test::CliResult r = test::RunCli({"range", "--tx", "51 -1", "--rx", "51.1 -1", "--format", "deg"});
         if (r.status != 0 || mapped("libgdal")) std::_Exit(1);
         std::string error;
-        if (!cli::gdal::Api(error)) std::_Exit(2);
+        if (!gdal::Api(error)) std::_Exit(2);
         std::_Exit(mapped("libgdal") ? 0 : 3);
       },
       ::testing::ExitedWithCode(0), "");
@@ -50,7 +50,7 @@ TEST_F(GdalModule, AMissingModuleFailsOnlyTheCommandsThatNeedIt) {
         ::setenv("TARNVALE_GDAL_MODULE", "/nonexistent/libtarnvale-gdal.so", 1);
         const test::CliResult mosaic = test::RunCli({"mosaic", input, "--out", (dir / "best.tif").string()});
         if (mosaic.status != 1 || mosaic.err.find("GDAL module") == std::string::npos) std::_Exit(1);
-        const ImportResult imported = cli::gdal::ImportDem({input}, dir.string());
+        const ImportResult imported = gdal::ImportDem({input}, dir.string());
         if (imported.ok || imported.error.find("GDAL module") == std::string::npos) std::_Exit(2);
         const test::CliResult range = test::RunCli({"range", "--tx", "51 -1", "--rx", "51.1 -1", "--format", "deg"});
         std::_Exit(range.status == 0 && !std::filesystem::exists(dir / "best.tif") ? 0 : 3);

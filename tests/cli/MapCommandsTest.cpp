@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/GdalModule.h"
-#include "cli/MapExport.h"
+#include "exports/GdalModule.h"
+#include "exports/MapExport.h"
 #include "cli/RunCli.h"
 #include "maps/Coverage.h"
 #include "model/P676.h"
@@ -138,13 +138,13 @@ TEST_F(MapCommands, GeoTiffHoldsTheLossesOnTheSamplePoints) {
   GDALRasterBand* band = ds->GetRasterBand(1);
   EXPECT_EQ(band->GetRasterDataType(), GDT_Float32);
   int hasNoData = 0;
-  EXPECT_EQ(band->GetNoDataValue(&hasNoData), cli::kGeoTiffNoData);
+  EXPECT_EQ(band->GetNoDataValue(&hasNoData), kGeoTiffNoData);
   EXPECT_TRUE(hasNoData);
   std::vector<float> values(50 * 50);
   ASSERT_EQ(band->RasterIO(GF_Read, 0, 0, 50, 50, values.data(), 50, 50, GDT_Float32, 0, 0), CE_None);
 
   // Row y, column x is the sample at (north edge - y step, west edge + x step).
-  EXPECT_EQ(values[25 * 50 + 25], static_cast<float>(cli::kGeoTiffNoData));
+  EXPECT_EQ(values[25 * 50 + 25], static_cast<float>(kGeoTiffNoData));
   CTerrain model;
   CSRTM terrain(9, dir_->str());
   CZONES zones(dir_->str());
@@ -175,12 +175,12 @@ TEST_F(MapCommands, GeoTiffMarksSamplesNeverComputedAsNoData) {
   values.state[values.index(1, 0)] = PointState::Failed;
   const std::string tif = file("partial.tif");
   std::string error;
-  ASSERT_TRUE(cli::gdal::WriteCoverageGeoTiff(tif, grid, values, error)) << error;
+  ASSERT_TRUE(gdal::WriteCoverageGeoTiff(tif, grid, values, error)) << error;
   Dataset ds = Open(tif);
   ASSERT_TRUE(ds);
   std::vector<float> v(16);
   ASSERT_EQ(ds->GetRasterBand(1)->RasterIO(GF_Read, 0, 0, 4, 4, v.data(), 4, 4, GDT_Float32, 0, 0), CE_None);
-  const float none = static_cast<float>(cli::kGeoTiffNoData);
+  const float none = static_cast<float>(kGeoTiffNoData);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x) EXPECT_EQ(v[y * 4 + x], x == 0 ? 120.0f + y : none) << x << ", " << y;
 }
@@ -217,7 +217,7 @@ TEST_F(MapCommands, PictureScaleAndOverlays) {
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_NE(text.find("<href>map.png</href>"), std::string::npos);
   const CoverageGrid grid = CoverageGridFor(CLocator(51.42, -1.55), 10.0, 3, 200, 200);
-  const cli::OverlayBox box = cli::CoverageOverlayBox(grid, 200, 200);
+  const OverlayBox box = CoverageOverlayBox(grid, 200, 200);
   EXPECT_DOUBLE_EQ(box.west, grid.westEdge - grid.step / 2);
   EXPECT_DOUBLE_EQ(box.north, grid.northEdge + grid.step / 2);
   EXPECT_NEAR(box.east - box.west, 200.0 / 3 * grid.step, 1e-12);

@@ -1,9 +1,9 @@
-#include "cli/NumberArgs.h"
+#include "text/PlainNumber.h"
 
 #include <charconv>
 #include <cmath>
 
-namespace tarnvale::cli {
+namespace tarnvale {
 
 std::optional<double> ParsePlainNumber(const std::string& text) {
   const char* begin = text.data();
@@ -21,4 +21,4 @@ std::optional<double> ParsePlainNumber(const std::string& text) {
   return value;
 }
 
-}  // namespace tarnvale::cli
+}  // namespace tarnvale

@@ -1,4 +1,4 @@
-#include "cli/GdalModule.h"
+#include "exports/GdalModule.h"
 
 #include <dlfcn.h>
 
@@ -6,10 +6,8 @@
 #include <filesystem>
 #include <mutex>
 
-#include "cli/Cli.h"
-#include "cli/Commands.h"
 
-namespace tarnvale::cli::gdal {
+namespace tarnvale::gdal {
 
 namespace {
 
@@ -39,7 +37,7 @@ Loaded load() {
   using Entry = const GdalApi* (*)();
   const auto entry = reinterpret_cast<Entry>(::dlsym(handle, kGdalApiSymbol));
   const GdalApi* api = entry ? entry() : nullptr;
-  if (!api || api->version != GdalApi::kVersion || !api->writeCoverageGeoTiff || !api->runMosaic ||
+  if (!api || api->version != GdalApi::kVersion || !api->writeCoverageGeoTiff || !api->makeMosaic ||
       !api->importDem) {
     result.error = "the GDAL module " + path.string() + " does not belong to this program";
     return result;
@@ -64,14 +62,11 @@ bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, con
   return api && api->writeCoverageGeoTiff(path, grid, values, error, metadata);
 }
 
-int RunMosaic(const MosaicOptions& options, Io& io) {
-  std::string error;
-  const GdalApi* api = Api(error);
-  if (!api) {
-    io.err << "tarnvale-cli: mosaic: " << error << "\n";
-    return kExitInvalid;
-  }
-  return api->runMosaic(options, io);
+MosaicResult MakeMosaic(const MosaicOptions& options) {
+  MosaicResult result;
+  const GdalApi* api = Api(result.error);
+  if (!api) return result;
+  return api->makeMosaic(options);
 }
 
 ImportResult ImportDem(const std::vector<std::string>& inputs, const std::string& outDirectory,
@@ -82,4 +77,4 @@ ImportResult ImportDem(const std::vector<std::string>& inputs, const std::string
   return api->importDem(inputs, outDirectory, progress);
 }
 
-}  // namespace tarnvale::cli::gdal
+}  // namespace tarnvale::gdal

@@ -1,5 +1,5 @@
 // The coverage GeoTIFF, written through GDAL. Part of the GDAL module, which
-// the command line loads only when a command needs it.
+// the programs load only when they need it.
 #include <cpl_conv.h>
 #include <cpl_error.h>
 #include <gdal_priv.h>
@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "cli/MapExport.h"
+#include "exports/GeoTiff.h"
 
-namespace tarnvale::cli {
+namespace tarnvale {
 
 namespace {
 
@@ -92,4 +92,4 @@ bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, con
   return ok;
 }
 
-}  // namespace tarnvale::cli
+}  // namespace tarnvale

@@ -1,10 +1,10 @@
-#include "cli/LocationArgs.h"
+#include "geo/LocationText.h"
 
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 
-namespace tarnvale::cli {
+namespace tarnvale {
 namespace {
 
 bool readNumber(const char*& p, double& value) {
@@ -58,4 +58,18 @@ CLocator LocationIn(const std::string& text, int format) {
   return CLocator();
 }
 
-}  // namespace tarnvale::cli
+LocationTexts DescribeLocation(const CLocator& location) {
+  CLocator copy = location;  // the formatter keeps its text in the object
+  LocationTexts t;
+  double easting = 0.0, northing = 0.0;
+  const bool onGrid = copy.gridEastingNorthing(easting, northing);
+  t.loc = copy.toText(kFormatLocator, DisplayPrecision(kFormatLocator));
+  t.ngr = copy.toText(kFormatGridReference, DisplayPrecision(kFormatGridReference));
+  t.deg = copy.toText(kFormatDegrees, DisplayPrecision(kFormatDegrees));
+  t.dms = copy.toText(kFormatDms, DisplayPrecision(kFormatDms));
+  t.easting = static_cast<long long>(onGrid ? easting : 0.0);
+  t.northing = static_cast<long long>(onGrid ? northing : 0.0);
+  return t;
+}
+
+}  // namespace tarnvale

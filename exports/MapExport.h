@@ -1,13 +1,14 @@
 #pragma once
-// The coverage map as files that GIS programs open directly: the losses as a
-// georeferenced GeoTIFF, and the picture as a KML or KMZ ground overlay.
+// The coverage map as files that GIS programs open directly: the picture as
+// a KML or KMZ ground overlay. (The losses as a GeoTIFF go through GDAL, in
+// the module of exports/GdalModule.h.)
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "maps/Coverage.h"
 
-namespace tarnvale::cli {
+namespace tarnvale {
 
 /// No-data value of the GeoTIFF (dB): no sample can have this loss.
 inline constexpr double kGeoTiffNoData = -9999.0;
@@ -20,18 +21,6 @@ struct OverlayBox {
 };
 OverlayBox CoverageOverlayBox(const CoverageGrid& grid, int widthPx, int heightPx);
 
-/// Writes the losses (Lb plus the gaseous loss, dB) as a one-band float32
-/// GeoTIFF of n x n pixels in EPSG:4326, row 0 the northern row, pixel
-/// centres on the sample points (origin at west edge - step / 2, north edge +
-/// step / 2). Failed and never computed samples hold kGeoTiffNoData, which
-/// the file declares. @p metadata items (name, value) are stored in the
-/// file's default metadata domain. The file is written under a temporary
-/// name and renamed into place when complete, so that an interrupted write
-/// leaves no half file. Returns false with a reason in @p error.
-bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, const CoverageValues& values,
-                          std::string& error,
-                          const std::vector<std::pair<std::string, std::string>>& metadata = {});
-
 /// The KML document of a ground overlay of @p imageHref over @p box.
 std::string CoverageKml(const std::string& name, const std::string& imageHref, const OverlayBox& box);
 
@@ -43,4 +32,4 @@ bool WriteTextFile(const std::string& path, const std::string& text, std::string
 bool WriteCoverageKmz(const std::string& path, const std::string& name, const RgbImage& picture,
                       const OverlayBox& box, std::string& error);
 
-}  // namespace tarnvale::cli
+}  // namespace tarnvale

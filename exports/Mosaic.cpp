@@ -1,10 +1,9 @@
-#include "cli/MosaicCommand.h"
+#include "exports/Mosaic.h"
 
 #include <cpl_conv.h>
 #include <cpl_string.h>
 #include <gdal.h>
 #include <gdal_utils.h>
-#include <nlohmann/json.hpp>
 #include <ogr_srs_api.h>
 
 #include <algorithm>
@@ -16,10 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/Cli.h"
-#include "cli/Commands.h"
 
-namespace tarnvale::cli {
+namespace tarnvale {
 namespace {
 
 // Rows of the output handled at a time: bounds memory to a band of
@@ -183,7 +180,8 @@ bool Finish(Dataset& dataset, const std::string& temporary, const std::string& p
 
 }  // namespace
 
-int RunMosaic(const MosaicOptions& o, Io& io) {
+MosaicResult MakeMosaic(const MosaicOptions& o) {
+  MosaicResult result;
   GDALAllRegister();
   CPLSetErrorHandler(CPLQuietErrorHandler);
   std::vector<Input> inputs;
@@ -191,10 +189,14 @@ int RunMosaic(const MosaicOptions& o, Io& io) {
     Input input;
     std::string why;
     if (!Describe(o.inputs[i], static_cast<int>(i), input, why)) {
-      io.err << "tarnvale-cli mosaic: " << o.inputs[i] << ": " << why << "\n";
-      return kExitInvalid;
+      result.error = o.inputs[i] + ": " + why;
+      return result;
     }
     inputs.push_back(input);
+  }
+  if (inputs.empty()) {
+    result.error = "no input to combine";
+    return result;
   }
   std::stable_sort(inputs.begin(), inputs.end(),
                    [](const Input& a, const Input& b) { return a.siteIndex < b.siteIndex; });
@@ -269,16 +271,20 @@ int RunMosaic(const MosaicOptions& o, Io& io) {
   ok = Finish(loss, lossTemporary, o.out, ok, why) && ok;
   if (!o.server.empty()) ok = Finish(server, serverTemporary, o.server, ok, why) && ok;
   if (!ok) {
-    io.err << "tarnvale-cli mosaic: " << (why.empty() ? std::string("failed") : why) << "\n";
-    return kExitInvalid;
+    result.error = why.empty() ? std::string("failed") : why;
+    return result;
   }
-  if (o.json) {
-    nlohmann::json j = {{"inputs", inputs.size()}, {"columns", columns}, {"rows", rows},
-                        {"stepX", stepX},          {"stepY", stepY},     {"west", west},
-                        {"south", north - stepY * rows}, {"east", west + stepX * columns}, {"north", north}};
-    io.out << j.dump(2) << "\n";
-  }
-  return kExitOk;
+  result.ok = true;
+  result.inputs = inputs.size();
+  result.columns = columns;
+  result.rows = rows;
+  result.stepX = stepX;
+  result.stepY = stepY;
+  result.west = west;
+  result.south = north - stepY * rows;
+  result.east = west + stepX * columns;
+  result.north = north;
+  return result;
 }
 
-}  // namespace tarnvale::cli
+}  // namespace tarnvale

@@ -1,9 +1,9 @@
 #pragma once
-// How the command line reads plain numbers given as positionals.
+// Plain decimal numbers as typed in a file or an argument: nothing else is a number.
 #include <optional>
 #include <string>
 
-namespace tarnvale::cli {
+namespace tarnvale {
 
 /// The finite number that @p text writes in plain decimal notation: an
 /// optional sign, digits with an optional decimal point, an optional
@@ -11,4 +11,4 @@ namespace tarnvale::cli {
 /// "nan" or "inf", is a number.
 std::optional<double> ParsePlainNumber(const std::string& text);
 
-}  // namespace tarnvale::cli
+}  // namespace tarnvale

@@ -1,29 +1,27 @@
 #pragma once
 // GDAL, and the hundred or so libraries it brings, take longer to load than
-// most commands take to run. The command line therefore keeps everything
-// that calls GDAL (the coverage GeoTIFF, mosaic, import-dem) in a module of
-// its own, loaded the first time one of those is needed.
+// most commands take to run. The programs therefore keep everything that
+// calls GDAL (the coverage GeoTIFF, the mosaic, DEM import) in a module of its
+// own, loaded the first time one of those is needed.
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "exports/Mosaic.h"
 #include "maps/Coverage.h"
 #include "terrain/DemImport.h"
 
-namespace tarnvale::cli {
-
-struct Io;
-struct MosaicOptions;
+namespace tarnvale {
 
 /// What the module offers: the functions of the same names, called through
 /// pointers. A module built from other sources says so by its version.
 struct GdalApi {
-  static constexpr int kVersion = 1;
+  static constexpr int kVersion = 2;
   int version = kVersion;
   bool (*writeCoverageGeoTiff)(const std::string& path, const CoverageGrid& grid, const CoverageValues& values,
                                std::string& error,
                                const std::vector<std::pair<std::string, std::string>>& metadata) = nullptr;
-  int (*runMosaic)(const MosaicOptions& options, Io& io) = nullptr;
+  MosaicResult (*makeMosaic)(const MosaicOptions& options) = nullptr;
   ImportResult (*importDem)(const std::vector<std::string>& inputs, const std::string& outDirectory,
                             const ImportProgress& progress) = nullptr;
 };
@@ -44,9 +42,9 @@ const GdalApi* Api(std::string& error);
 bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, const CoverageValues& values,
                           std::string& error,
                           const std::vector<std::pair<std::string, std::string>>& metadata = {});
-int RunMosaic(const MosaicOptions& options, Io& io);
+MosaicResult MakeMosaic(const MosaicOptions& options);
 ImportResult ImportDem(const std::vector<std::string>& inputs, const std::string& outDirectory,
                        const ImportProgress& progress = {});
 
 }  // namespace gdal
-}  // namespace tarnvale::cli
+}  // namespace tarnvale

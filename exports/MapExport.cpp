@@ -1,4 +1,4 @@
-#include "cli/MapExport.h"
+#include "exports/MapExport.h"
 
 #include <zlib.h>
 
@@ -9,7 +9,7 @@
 #include <iterator>
 #include <vector>
 
-namespace tarnvale::cli {
+namespace tarnvale {
 
 OverlayBox CoverageOverlayBox(const CoverageGrid& grid, int widthPx, int heightPx) {
   OverlayBox box;
@@ -171,4 +171,4 @@ bool WriteCoverageKmz(const std::string& path, const std::string& name, const Rg
   return writeBytes(path, storedZip({{"doc.kml", {kml.begin(), kml.end()}}, {"map.png", std::move(png)}}), error);
 }
 
-}  // namespace tarnvale::cli
+}  // namespace tarnvale
