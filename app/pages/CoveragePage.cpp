@@ -23,6 +23,7 @@
 #include <unistd.h>
 #endif
 
+#include "app/pages/FormParts.h"
 #include "app/pages/TImage.h"
 #include "exports/GdalModule.h"
 #include "exports/MapExport.h"
@@ -57,7 +58,6 @@ struct TCoveragePage::Finished {
 
 namespace {
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 /// The plot's threads give way to the window's: on a busy machine the window
 /// would otherwise wait for a time slice behind its own workers. Threads
@@ -73,45 +73,21 @@ void GiveWayToTheWindow() {
 }
 
 constexpr int kScaleColumnWidth = 72;  // the scale and its "1000.0 dB" labels
-
-TNumEdit* numEdit(const InputLimits& limits, double value, const QString& hint, bool integer = false) {
-  auto* e = new TNumEdit;
-  e->setObjectName(QString::fromLatin1(limits.name.data(), static_cast<qsizetype>(limits.name.size())));
-  e->SetMinValue(limits.min);
-  e->SetMaxValue(limits.max);
-  e->SetDecimals(limits.decimals);
-  e->SetEditType(integer);
-  e->SetValue(value);
-  e->setToolTip(hint);
-  e->setMaximumWidth(90);
-  return e;
-}
-
-QLabel* label(const QString& objectName, const QString& text = QString()) {
-  auto* l = new QLabel(text);
-  l->setObjectName(objectName);
-  return l;
-}
-
-QRadioButton* radio(const QString& objectName, const QString& caption) {
-  auto* r = new QRadioButton(caption);
-  r->setObjectName(objectName);
-  return r;
-}
+constexpr int kFieldWidth = 90;        // a numeric field
 
 }  // namespace
 
 TCoveragePage::TCoveragePage(PageHost host, QWidget* parent) : QWidget(parent), host_(std::move(host)) {
   setObjectName(QStringLiteral("Coverage"));
   const CoverageSettings start;
-  range_ = numEdit(kCoverageRangeLimits, start.rangeKm, QStringLiteral("Maximum range for coverage plot in km"));
-  resolution_ = numEdit(kCoverageResolutionLimits, start.resolution,
-                        QStringLiteral("Resolution of coverage plot in Pixels"), true);
-  maxLoss_ = numEdit(kMaxLossLimits, start.maxLoss, QStringLiteral("Maximum loss to show in plot"));
-  minLoss_ = numEdit(kMinLossLimits, start.minLoss, QStringLiteral("Minimum loss to show in plot"));
-  maxHeight_ = numEdit(kMaxHeightLimits, start.maxHeight, QStringLiteral("Maximum terrain height"));
-  minHeight_ = numEdit(kMinHeightLimits, start.minHeight,
-                       QStringLiteral("Minimum terrain height - normally set to 0"));
+  range_ = LimitedField(kCoverageRangeLimits, start.rangeKm, QStringLiteral("Maximum range for coverage plot in km"), kFieldWidth);
+  resolution_ = LimitedField(kCoverageResolutionLimits, start.resolution,
+                        QStringLiteral("Resolution of coverage plot in Pixels"), kFieldWidth, true);
+  maxLoss_ = LimitedField(kMaxLossLimits, start.maxLoss, QStringLiteral("Maximum loss to show in plot"), kFieldWidth);
+  minLoss_ = LimitedField(kMinLossLimits, start.minLoss, QStringLiteral("Minimum loss to show in plot"), kFieldWidth);
+  maxHeight_ = LimitedField(kMaxHeightLimits, start.maxHeight, QStringLiteral("Maximum terrain height"), kFieldWidth);
+  minHeight_ = LimitedField(kMinHeightLimits, start.minHeight,
+                       QStringLiteral("Minimum terrain height - normally set to 0"), kFieldWidth);
 
   auto* fields = new QGridLayout;
   const auto addField = [fields](int row, const QString& caption, TNumEdit* edit) {
@@ -127,9 +103,9 @@ TCoveragePage::TCoveragePage(PageHost host, QWidget* parent) : QWidget(parent), 
   addField(4, QStringLiteral("Maximum Height"), maxHeight_);
   addField(5, QStringLiteral("Minimum Height"), minHeight_);
 
-  monochrome_ = radio(QStringLiteral("Monochrome"), QStringLiteral("Show in monochrome"));
-  colourfull_ = radio(QStringLiteral("Colourfull"), QStringLiteral("Show as colour map"));
-  terrain_ = radio(QStringLiteral("CoverageTerrain"), QStringLiteral("Show Highligted Terrain"));
+  monochrome_ = NamedRadio(QStringLiteral("Monochrome"), QStringLiteral("Show in monochrome"));
+  colourfull_ = NamedRadio(QStringLiteral("Colourfull"), QStringLiteral("Show as colour map"));
+  terrain_ = NamedRadio(QStringLiteral("CoverageTerrain"), QStringLiteral("Show Highligted Terrain"));
   terrain_->setChecked(true);
   contrast_ = new QCheckBox(QStringLiteral("Contrast"));
   contrast_->setObjectName(QStringLiteral("MAX_CONTRAST"));
@@ -151,11 +127,11 @@ TCoveragePage::TCoveragePage(PageHost host, QWidget* parent) : QWidget(parent), 
 
   auto* system = new QGroupBox(QStringLiteral("System Data"));
   auto* sl = new QGridLayout(system);
-  centre_ = label(QStringLiteral("CoverageMapCentre"));
-  frequency_ = label(QStringLiteral("CoverageFrequency"));
-  txHeight_ = label(QStringLiteral("CoverageTxHeight"));
-  rxHeight_ = label(QStringLiteral("CoverageRxHeight"));
-  timePercentage_ = label(QStringLiteral("CoverageTimePercentage"));
+  centre_ = NamedLabel(QStringLiteral("CoverageMapCentre"));
+  frequency_ = NamedLabel(QStringLiteral("CoverageFrequency"));
+  txHeight_ = NamedLabel(QStringLiteral("CoverageTxHeight"));
+  rxHeight_ = NamedLabel(QStringLiteral("CoverageRxHeight"));
+  timePercentage_ = NamedLabel(QStringLiteral("CoverageTimePercentage"));
   const auto addData = [sl](int row, const QString& caption, QLabel* value) {
     sl->addWidget(new QLabel(caption), row, 0);
     sl->addWidget(value, row, 1);
@@ -190,8 +166,8 @@ TCoveragePage::TCoveragePage(PageHost host, QWidget* parent) : QWidget(parent), 
   map->addStretch();
 
   colourScale_ = new TImage(QStringLiteral("ColourScale"), colours::kScaleWidth, colours::kScaleHeight);
-  scaleMin_ = label(QStringLiteral("ScaleMin"));
-  scaleMax_ = label(QStringLiteral("ScaleMax"));
+  scaleMin_ = NamedLabel(QStringLiteral("ScaleMin"));
+  scaleMax_ = NamedLabel(QStringLiteral("ScaleMax"));
   // The column keeps its width while the scale is hidden, so that nothing moves
   // when it appears.
   auto* scaleColumn = new QWidget;

@@ -9,6 +9,7 @@
 #include <QResizeEvent>
 #include <QVBoxLayout>
 
+#include "app/pages/FormParts.h"
 #include "sites/SiteText.h"
 #include "widgets/Dialogs.h"
 
@@ -16,7 +17,6 @@ namespace tarnvale::ui {
 namespace {
 
 constexpr int kSiteListColumns = 3;
-QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 QPushButton* button(const QString& objectName, const QString& caption) {
   auto* b = new QPushButton(caption);

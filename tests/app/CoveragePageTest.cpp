@@ -22,11 +22,11 @@
 #include "app/pages/TImage.h"
 #include "maps/RgbImage.h"
 #include "session/CoverageSetup.h"
-#include "tests/app/MapPageFixture.h"
+#include "tests/app/WindowFixture.h"
 #include "tests/cli/RunCli.h"
 #include "widgets/Numedit.h"
 
-using tarnvale::test::PageFixture;
+using tarnvale::test::WindowTest;
 using tarnvale::ui::TCoveragePage;
 using tarnvale::ui::TImage;
 using tarnvale::ui::TMainForm;
@@ -40,15 +40,15 @@ const QRgb kWhiteRgb = qRgb(255, 255, 255);
 // The transmitter mark covers the 11 x 11 square around the centre pixel.
 bool inMarker(int x, int y) { return std::abs(x - 250) <= 5 && std::abs(y - 250) <= 5; }
 
-class CoveragePageTest : public PageFixture {
+class CoveragePageTest : public WindowTest {
  protected:
   /// The window on the shared tiles, on the Area Coverage page; null (and the
   /// test skipped) where the tiles are absent.
   std::unique_ptr<TMainForm> startOnTiles() {
     const auto tiles = SharedTiles();
     if (tiles.empty()) return nullptr;
-    auto form = start(tiles);
-    showPage(*form, "Coverage");
+    auto form = startOn(tiles);
+    selectPage(*form, "Coverage");
     return form;
   }
   static TCoveragePage& page(TMainForm& f) { return *find<TCoveragePage>(f, "Coverage"); }
@@ -73,7 +73,7 @@ class CoveragePageTest : public PageFixture {
 }  // namespace
 
 TEST_F(CoveragePageTest, ControlsStartWithTheirLabelsLimitsAndHints) {
-  auto form = start(dir_ / "terrain");
+  auto form = startOn(dir_ / "terrain");
   TMainForm& f = *form;
   struct Row {
     const char* name;
@@ -124,9 +124,9 @@ TEST_F(CoveragePageTest, ControlsStartWithTheirLabelsLimitsAndHints) {
 // A field outside its limits, or one of the Input Data page's that holds no
 // number, stops Plot Coverage before it starts, with the field's message.
 TEST_F(CoveragePageTest, RefusedFieldsStopThePlotBeforeItStarts) {
-  auto form = start(dir_ / "terrain");
+  auto form = startOn(dir_ / "terrain");
   TMainForm& f = *form;
-  showPage(f, "Coverage");
+  selectPage(f, "Coverage");
   find<TNumEdit>(f, "CoverageResolution")->setText("17");
   click(f, "PlotCoverage");
   EXPECT_FALSE(page(f).plotting());
@@ -142,9 +142,9 @@ TEST_F(CoveragePageTest, RefusedFieldsStopThePlotBeforeItStarts) {
 }
 
 TEST_F(CoveragePageTest, ShowingThePageFillsSystemDataAndABlackMap) {
-  auto form = start(dir_ / "terrain");
+  auto form = startOn(dir_ / "terrain");
   TMainForm& f = *form;
-  showPage(f, "Coverage");
+  selectPage(f, "Coverage");
   EXPECT_EQ(text(f, "CoverageMapCentre").toStdString(), tarnvale::CoverageCentreText(f.session().tx));
   EXPECT_EQ(text(f, "CoverageFrequency"), "10.368");
   EXPECT_EQ(text(f, "CoverageTxHeight"), "10.0");
@@ -305,7 +305,7 @@ TEST_F(CoveragePageTest, CalculateIsRefusedWhilePlottingAndLeavingThePageAborts)
   EXPECT_TRUE(f.statusBar()->currentMessage().startsWith("Plot Coverage is running"));
   EXPECT_EQ(text(f, "OverallLoss"), before);
 
-  showPage(f, "InputData");
+  selectPage(f, "InputData");
   EXPECT_TRUE(f.session().abortRequested);
   ASSERT_TRUE(done.wait(60000));
   EXPECT_TRUE(page(f).values().cancelled);

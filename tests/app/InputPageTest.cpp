@@ -18,12 +18,22 @@
 #include "app/Widgets.h"
 #include "settings/SettingsRecord.h"
 #include "support/ReadOnlyDirectory.h"
-#include "tests/app/InputPageFixture.h"
+#include "tests/app/WindowFixture.h"
 #include "text/Format.h"
 #include "widgets/Numedit.h"
 
 namespace tarnvale::test {
 namespace {
+
+/// The Input Data page's tests start on the shared tiles where present.
+class InputPageTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    haveTiles_ = useSharedTiles();
+  }
+  bool haveTiles_ = false;
+};
 
 using ui::TMainForm;
 using ui::TNumEdit;

@@ -28,7 +28,7 @@
 #include "app/Profile.h"
 #include "app/Widgets.h"
 #include "settings/SettingsRecord.h"
-#include "tests/widgets/RecordingDialogs.h"
+#include "tests/app/WindowFixture.h"
 #include "widgets/Numedit.h"
 
 using tarnvale::ui::TMainForm;
@@ -37,54 +37,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-/// A working directory of its own for each test, with the dialogs answered.
-class MainFormTest : public ::testing::Test {
+/// The main window's own tests start on the shared tiles where present.
+class MainFormTest : public tarnvale::test::WindowTest {
  protected:
   void SetUp() override {
-    previous_ = QDir::currentPath();
-    dir_ = fs::temp_directory_path() /
-           ("tarnvale-gui-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "terrain");
-    QDir::setCurrent(QString::fromStdString(dir_.string()));
-    const char* shared = std::getenv("TARNVALE_SHARED_DATA");
-    const fs::path tiles = shared ? fs::path(shared) / "srtm" : fs::path();
-    terrain_ = (!tiles.empty() && fs::exists(tiles / "N51W002.hgt")) ? tiles.string() : (dir_ / "terrain").string();
-    dialogs_.directoryAnswer = QString::fromStdString(terrain_);
+    WindowTest::SetUp();
+    useSharedTiles();
   }
-  void TearDown() override {
-    QDir::setCurrent(previous_);
-    fs::remove_all(dir_);
-  }
-
-  /// A main window shown and through its start-up; at a first start without
-  /// tiles it computes on @p sample, or asks for a folder when that is empty.
-  std::unique_ptr<TMainForm> start(const fs::path& sample = {}) {
-    auto form = std::make_unique<TMainForm>(sample);
-    form->show();
-    QApplication::setActiveWindow(form.get());
-    for (int i = 0; i < 200 && !form->started(); ++i) QTest::qWait(5);
-    EXPECT_TRUE(form->started());
-    return form;
-  }
-
-  template <class T>
-  static T* find(TMainForm& form, const char* name) {
-    T* w = form.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-  }
-  static QString text(TMainForm& form, const char* name) { return find<QLabel>(form, name)->text(); }
-  static QString field(TMainForm& form, const char* name) { return find<QLineEdit>(form, name)->text(); }
-  static void click(TMainForm& form, const char* name) {
-    QTest::mouseClick(find<QAbstractButton>(form, name), Qt::LeftButton);
-  }
-
-  QString previous_;
-  fs::path dir_;
-  std::string terrain_;
-  tarnvale::test::RecordingDialogs dialogs_;
 };
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include "app/pages/MechanismsPage.h"
 #include "model/ModelDriver.h"
 #include "climate/ClimateConstants.h"
-#include "tests/app/PageFixture.h"
+#include "tests/app/WindowFixture.h"
 #include "tests/climate/MapFiles.h"
 #include "tests/cli/RunCli.h"
 #include "widgets/Numedit.h"
@@ -18,7 +18,7 @@ using tarnvale::ui::TMechanismsChart;
 
 namespace {
 
-class MechanismsPageTest : public tarnvale::test::PageTest {
+class MechanismsPageTest : public tarnvale::test::WindowTest {
  protected:
   TMechanismsChart* chart(TMainForm& f) { return find<TMechanismsChart>(f, "Chart2"); }
   std::vector<QPointF> points(TMainForm& f, int series) {

@@ -1,7 +1,7 @@
 // The Radio Refractivity Data page through its real widgets, offscreen, on
 // radio-climate maps written by the test into the working directory.
 #include "climate/ClimateConstants.h"
-#include "tests/app/PageFixture.h"
+#include "tests/app/WindowFixture.h"
 #include "tests/climate/MapFiles.h"
 #include "widgets/Numedit.h"
 
@@ -14,7 +14,7 @@ namespace {
 
 double latitudeOfRow(const GridLattice& g, int row) { return g.latitudeOrigin + (g.rows - 1 - row) * g.latitudeStep; }
 
-class RefractivityPageTest : public tarnvale::test::PageTest {
+class RefractivityPageTest : public tarnvale::test::WindowTest {
  protected:
   /// Writes the four maps the page reads, each one value everywhere except
   /// where @p missing says a node has no data.

@@ -4,13 +4,13 @@
 #include <fstream>
 
 #include "app/pages/SiteDatabasePage.h"
-#include "tests/app/PageFixture.h"
+#include "tests/app/WindowFixture.h"
 
 using tarnvale::ui::TMainForm;
 
 namespace {
 
-class SiteDatabasePageTest : public tarnvale::test::PageTest {
+class SiteDatabasePageTest : public tarnvale::test::WindowTest {
  protected:
   /// Writes @p contents as a site list and loads it through the Load button.
   void load(TMainForm& f, const std::string& contents, const char* name = "sites.dat") {

@@ -6,9 +6,9 @@
 #include "app/pages/TImage.h"
 #include "app/pages/TerrainMapPage.h"
 #include "maps/RgbImage.h"
-#include "tests/app/MapPageFixture.h"
+#include "tests/app/WindowFixture.h"
 
-using tarnvale::test::PageFixture;
+using tarnvale::test::WindowTest;
 using tarnvale::ui::TImage;
 using tarnvale::ui::TMainForm;
 
@@ -16,7 +16,7 @@ namespace {
 
 QRgb rgb(tarnvale::Colour c) { return qRgb(tarnvale::RedOf(c), tarnvale::GreenOf(c), tarnvale::BlueOf(c)); }
 
-class TerrainMapPageTest : public PageFixture {
+class TerrainMapPageTest : public WindowTest {
  protected:
   /// An all-sea tile N51W002 (every sample 0) in the terrain directory.
   void writeSeaTile() { tarnvale::test::WriteTile(dir_ / "terrain" / "N51W002.hgt", tarnvale::test::Tile(0)); }
@@ -37,10 +37,10 @@ class TerrainMapPageTest : public PageFixture {
 // centre of the 480 px map and 80 px to either side of it.
 TEST_F(TerrainMapPageTest, EndsOfAHalfByTwoTenthsDegreePathOverFlatSea) {
   writeSeaTile();
-  auto form = start(dir_ / "terrain");
+  auto form = startOn(dir_ / "terrain");
   TMainForm& f = *form;
   typePath(f, "51.25 N 1.6 W", "51.75 N 1.4 W");
-  showPage(f, "map");
+  selectPage(f, "map");
 
   const QImage& link = picture(f, "LinkMap");
   ASSERT_EQ(link.size(), QSize(480, 480));
@@ -67,22 +67,22 @@ TEST_F(TerrainMapPageTest, EndsOfAHalfByTwoTenthsDegreePathOverFlatSea) {
 // Calculate clears it.
 TEST_F(TerrainMapPageTest, ShowingThePageWhileAStopIsAskedForKeepsTheMaps) {
   writeSeaTile();
-  auto form = start(dir_ / "terrain");
+  auto form = startOn(dir_ / "terrain");
   TMainForm& f = *form;
   typePath(f, "51.25 N 1.6 W", "51.75 N 1.4 W");
-  showPage(f, "map");
+  selectPage(f, "map");
   const QImage first = picture(f, "LinkMap");
 
   typePath(f, "51.3 N 1.5 W", "51.4 N 1.3 W");
-  showPage(f, "Coverage");
-  showPage(f, "map");
+  selectPage(f, "Coverage");
+  selectPage(f, "map");
   EXPECT_EQ(picture(f, "LinkMap"), first);
   EXPECT_TRUE(f.session().abortRequested);
 
-  showPage(f, "InputData");
+  selectPage(f, "InputData");
   click(f, "CalculateBtn");
   EXPECT_FALSE(f.session().abortRequested);
-  showPage(f, "map");
+  selectPage(f, "map");
   EXPECT_NE(picture(f, "LinkMap"), first);
   EXPECT_NEAR(f.session().tx.latitude(), 51.3, 1e-9);
 }
@@ -91,15 +91,15 @@ TEST_F(TerrainMapPageTest, ShowingThePageWhileAStopIsAskedForKeepsTheMaps) {
 // than left showing another path, and the heights read 0.
 TEST_F(TerrainMapPageTest, EndsAtOnePlaceDrawNoLinkMap) {
   writeSeaTile();
-  auto form = start(dir_ / "terrain");
+  auto form = startOn(dir_ / "terrain");
   TMainForm& f = *form;
   typePath(f, "51.25 N 1.6 W", "51.75 N 1.4 W");
-  showPage(f, "map");
+  selectPage(f, "map");
   ASSERT_FALSE(picture(f, "LinkMap").isNull());
-  showPage(f, "InputData");
+  selectPage(f, "InputData");
   typePath(f, "51.5 N 1.5 W", "51.5 N 1.5 W");
   click(f, "CalculateBtn");
-  showPage(f, "map");
+  selectPage(f, "map");
   EXPECT_TRUE(picture(f, "LinkMap").isNull());
   EXPECT_EQ(text(f, "MapH"), "Map heights - maximum 0m,  minimum 0m");
   EXPECT_EQ(picture(f, "TXLocal").pixel(120, 120), rgb(tarnvale::kRed));

@@ -8,7 +8,7 @@
 #include "climate/Zones.h"
 #include "maps/ZoneMapRenderer.h"
 #include "support/DataFiles.h"
-#include "tests/app/PageFixture.h"
+#include "tests/app/WindowFixture.h"
 #include "tests/cli/RunCli.h"
 
 using tarnvale::ui::TMainForm;
@@ -19,10 +19,10 @@ namespace {
 // arc-minute cell each of sea, coastal land, inland and none (01 10 11 00).
 constexpr std::uint8_t kFourCodes = 0x6C;
 
-class ZoneMapPageTest : public tarnvale::test::PageTest {
+class ZoneMapPageTest : public tarnvale::test::WindowTest {
  protected:
   void SetUp() override {
-    PageTest::SetUp();
+    WindowTest::SetUp();
     std::vector<std::pair<std::uint64_t, std::uint8_t>> bytes;
     for (int row = 2337; row <= 2342; ++row)
       bytes.emplace_back(std::uint64_t(row) * tarnvale::test::kZoneBytesPerRow + 2685, kFourCodes);
