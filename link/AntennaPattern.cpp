@@ -106,10 +106,9 @@ bool normaliseCut(const char* name, std::vector<PatternPoint>& cut, std::string&
       why = std::string(name) + " cut: angle " + link::ShortestText(p.angleDeg) + " is not between -360 and 360";
       return false;
     }
-    if (!std::isfinite(p.attenuationDb) || p.attenuationDb < link::kMinAttenuationDb ||
-        p.attenuationDb > link::kMaxAttenuationDb) {
+    if (!(p.attenuationDb >= 0.0 && p.attenuationDb <= link::kMaxAttenuationDb)) {
       why = std::string(name) + " cut: attenuation " + link::ShortestText(p.attenuationDb) +
-            " is not between -100 and 1000 dB";
+            " is not between 0 and 1000 dB";
       return false;
     }
     p.angleDeg = WrapDegrees(p.angleDeg);

@@ -92,8 +92,9 @@ class AntennaPattern {
 
   /// Makes a pattern from its parts, as a reader or the record's text form
   /// gives them: angles brought into [0, 360) and sorted, each finite and
-  /// within one turn either way; attenuations finite and between -100 and 1000
-  /// dB; an angle listed twice only with the same attenuation; at most 36000
+  /// within one turn either way; attenuations between 0 and 1000 dB (the
+  /// readers take the magnitude of what a file lists); an angle listed twice
+  /// only with the same attenuation; at most 36000
   /// points a cut and at least one cut; the header lines as
   /// ApplyPatternHeaderLine reads them.
   /// @param[out] pattern replaced on success, untouched on failure

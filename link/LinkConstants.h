@@ -33,9 +33,8 @@ inline constexpr double kSpeedOfLightMPerS = 299792458.0;
 /// same receiving antenna would see in free space with that loss.
 inline constexpr double kFieldStrengthConstantDb = 77.21899576908001;
 
-/// Limits of a pattern: attenuations outside them are refused as not being
-/// decibels below the peak (dB).
-inline constexpr double kMinAttenuationDb = -100.0;
+/// Largest attenuation a pattern may list (dB below the peak): more is not a
+/// pattern value but a mistake.
 inline constexpr double kMaxAttenuationDb = 1000.0;
 /// Angles a pattern file may list (degrees, bounds included): one turn either way.
 inline constexpr double kMaxListedAngleDeg = 360.0;

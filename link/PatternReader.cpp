@@ -31,11 +31,14 @@ class CutReader {
       error = lineError(index, "angle " + link::ShortestText(angleDeg) + " is not between -360 and 360");
       return false;
     }
-    if (attenuationDb < link::kMinAttenuationDb || attenuationDb > link::kMaxAttenuationDb) {
+    if (std::fabs(attenuationDb) > link::kMaxAttenuationDb) {
       error = lineError(index, "attenuation " + link::ShortestText(attenuationDb) +
-                                   " dB is not between -100 and 1000 (dB below the peak)");
+                                   " dB is more than 1000 dB below the peak");
       return false;
     }
+    // Values are dB below the peak whatever their sign: some files write
+    // them with a minus sign, as relative gains.
+    attenuationDb = std::fabs(attenuationDb);
     if (points_.size() >= link::kMaxCutPoints) {
       error = lineError(index, std::string("the ") + name_ + " cut has more than " +
                                    std::to_string(link::kMaxCutPoints) + " points");
@@ -80,7 +83,7 @@ bool startsWithNumber(std::string_view line) {
 }  // namespace
 
 bool ReadPlanetPattern(std::string_view text, AntennaPattern& pattern, std::string& error) {
-  const std::vector<std::string_view> lines = link::SplitLines(text);
+  const std::vector<std::string_view> lines = link::SplitLines(link::WithoutByteOrderMark(text));
   std::vector<PatternHeaderLine> header;
   PatternInfo info;
   CutReader horizontal("horizontal"), vertical("vertical");
@@ -168,7 +171,7 @@ bool ReadPlanetPattern(std::string_view text, AntennaPattern& pattern, std::stri
 }
 
 bool ReadCsvPattern(std::string_view text, AntennaPattern& pattern, std::string& error) {
-  const std::vector<std::string_view> lines = link::SplitLines(text);
+  const std::vector<std::string_view> lines = link::SplitLines(link::WithoutByteOrderMark(text));
   CutReader cut("horizontal");
   bool first = true;
   for (std::size_t i = 0; i < lines.size(); ++i) {

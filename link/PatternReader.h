@@ -12,19 +12,24 @@ namespace tarnvale {
 /// MAKE, FREQUENCY, H_WIDTH, V_WIDTH, FRONT_TO_BACK, GAIN, TILT, POLARIZATION,
 /// COMMENT and makers' own keys; see ApplyPatternHeaderLine), then the
 /// sections "HORIZONTAL n" and "VERTICAL n", each followed by n lines
-/// "angle attenuation" (degrees, dB below the peak; blank-separated). Keys
+/// "angle attenuation" (degrees, dB below the peak; blank-separated). The
+/// format's values are positive; a minus sign, which some converters write
+/// (relative gains), is ignored, as the format's readers have always done. Keys
 /// ignore case; blank lines are skipped anywhere; lines may end in LF, CR LF
-/// or CR. A section without its count runs until a line that is not a point.
-/// One section may be missing (that cut attenuates nothing); the angle
-/// conventions are AntennaPattern's.
+/// or CR; a UTF-8 byte-order mark at the start is skipped. A section without
+/// its count runs until a line that is not a point. One section may be
+/// missing (that cut attenuates nothing); the angle conventions are
+/// AntennaPattern's.
 /// @param[out] pattern replaced on success, untouched on failure
 /// @param[out] error "line N: why" naming the first line that is wrong
 bool ReadPlanetPattern(std::string_view text, AntennaPattern& pattern, std::string& error);
 
 /// Reads a horizontal cut from CSV lines "azimuth_deg,attenuation_dB"
-/// (degrees clockwise from boresight, dB below the peak). A first line that
+/// (degrees clockwise from boresight, dB below the peak, a minus sign ignored
+/// as in the Planet format). A first line that
 /// does not start with a number is a heading; lines starting with '#' and
-/// blank lines are skipped. The pattern has no gain and no vertical cut.
+/// blank lines are skipped, as is a UTF-8 byte-order mark at the start. The
+/// pattern has no gain and no vertical cut.
 /// @param[out] pattern replaced on success, untouched on failure
 /// @param[out] error "line N: why" naming the first line that is wrong
 bool ReadCsvPattern(std::string_view text, AntennaPattern& pattern, std::string& error);

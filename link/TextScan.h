@@ -7,6 +7,10 @@
 
 namespace tarnvale::link {
 
+/// @p text without a leading UTF-8 byte-order mark, which Windows editors
+/// write at the start of a text file.
+std::string_view WithoutByteOrderMark(std::string_view text);
+
 /// @p text without leading and trailing blanks (space, tab, CR, LF, VT, FF).
 std::string_view Trim(std::string_view text);
 

@@ -146,6 +146,8 @@ TEST(LinkRecord, MalformedTextRefused) {
        "receiver pattern: horizontal cut lists angle 0 twice"},
       {"tarnvale-link 1\ntx.pattern.format planet\ntx.pattern.header GAIN=lots\ntx.pattern.vertical 0:0\nend\n",
        "transmitter pattern: GAIN 'lots'"},
+      {"tarnvale-link 1\nrx.pattern.format csv\nrx.pattern.horizontal 0:0 90:-3\nend\n",
+       "receiver pattern: horizontal cut: attenuation -3 is not between 0 and 1000 dB"},
       {"tarnvale-link 1\n end\nend\n", "line 2: a line without a key"},
       {"tarnvale-link 1\nend\npower_dBm 3\n", "line 3: text after the end line"},
   };

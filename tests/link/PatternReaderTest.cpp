@@ -112,6 +112,26 @@ TEST(PatternReader, HeaderForms) {
   EXPECT_EQ(p.header()[2].key, "X_VENDOR");
   EXPECT_EQ(p.header()[2].value, "abc");
   EXPECT_EQ(p.horizontal().size(), 2u);
+
+  // A byte-order mark before the first key (or the first CSV point) is no part of it.
+  EXPECT_EQ(read("\xEF\xBB\xBFNAME marked\nHORIZONTAL 1\n0 0\n").info().name, "marked");
+  AntennaPattern csv;
+  std::string error;
+  ASSERT_TRUE(ReadCsvPattern("\xEF\xBB\xBF" "5,1\n90,2\n", csv, error)) << error;
+  EXPECT_EQ(csv.horizontal().size(), 2u);
+}
+
+// Values with a minus sign (relative gains, as some converters write them)
+// are read as the attenuations they stand for: no direction beats the peak.
+TEST(PatternReader, MinusSignsIgnored) {
+  const AntennaPattern p = read("HORIZONTAL 3\n0 -0\n90 -3\n180 -25\nVERTICAL 2\n0 0\n90 -30\n");
+  EXPECT_EQ(p.horizontalAttenuationDb(180.0), 25.0);
+  EXPECT_EQ(p.verticalAttenuationDb(90.0), 30.0);
+  EXPECT_FALSE(std::signbit(p.horizontalAttenuationDb(0.0)));
+  AntennaPattern csv;
+  std::string error;
+  ASSERT_TRUE(ReadCsvPattern("0,0\n180,-20\n", csv, error)) << error;
+  EXPECT_EQ(csv.horizontalAttenuationDb(180.0), 20.0);
 }
 
 TEST(PatternReader, VerticalCountReadToTheEnd) {
@@ -143,7 +163,7 @@ TEST(PatternReader, MalformedFilesNameTheLine) {
       {"GAIN high\nHORIZONTAL 1\n0 0\n", "line 1: GAIN 'high' is not a number"},
       {"GAIN dBi 3 dBd\nHORIZONTAL 1\n0 0\n", "line 1: GAIN 'dBi 3 dBd' gives two units"},
       {"HORIZONTAL 2\n0 0\n400 1\n", "line 3: angle 400 is not between -360 and 360"},
-      {"HORIZONTAL 2\n0 0\n10 5000\n", "line 3: attenuation 5000 dB is not between"},
+      {"HORIZONTAL 2\n0 0\n10 5000\n", "line 3: attenuation 5000 dB is more than 1000 dB below the peak"},
       {"HORIZONTAL 3\n0 0\n10 1\n-350 2\n", "line 4: angle -350 of the horizontal cut was already given on line 3"},
       {"NAME only a header\n", "line 1: the file ends without a HORIZONTAL or VERTICAL section"},
       {"", "line 1: the file ends without"},
@@ -176,7 +196,7 @@ TEST(PatternReader, CsvHorizontalCut) {
       {"0,0\n5,1,2\n", "line 2:"},
       {"0,0\n0,1\n", "line 2: angle 0 of the horizontal cut was already given on line 1"},
       {"azimuth_deg,attenuation_dB\n", "line 1: the file ends without"},
-      {"0,-500\n", "line 1: attenuation -500 dB"},
+      {"0,-5000\n", "line 1: attenuation -5000 dB is more than 1000 dB below the peak"},
   };
   for (const auto& c : cases) {
     const std::string e = readError(c.text, true);
