@@ -44,8 +44,9 @@ struct PatternInfo {
 ///
 /// GAIN is a number with its unit before or after it, with or without
 /// parentheses ("17.5 dBi", "15.35dBd", "(dBi) 17.5"). A bare number is dBd:
-/// the format's original convention, which its descriptions keep (the gain is
-/// "in dBd unless dBi is written after it"). An empty GAIN gives no gain.
+/// the format's original convention, which its public descriptions keep (the
+/// gain counts as dBd unless dBi follows the number). An empty GAIN gives no
+/// gain.
 /// The other numbers are informative: a value that is not a number leaves it
 /// NaN rather than refusing the file.
 /// @return false, with @p why, only for a GAIN that is not a gain
@@ -94,9 +95,8 @@ class AntennaPattern {
   /// gives them: angles brought into [0, 360) and sorted, each finite and
   /// within one turn either way; attenuations between 0 and 1000 dB (the
   /// readers take the magnitude of what a file lists); an angle listed twice
-  /// only with the same attenuation; at most 36000
-  /// points a cut and at least one cut; the header lines as
-  /// ApplyPatternHeaderLine reads them.
+  /// only with the same attenuation; at most 36000 points a cut and at least
+  /// one cut; the header lines as ApplyPatternHeaderLine reads them.
   /// @param[out] pattern replaced on success, untouched on failure
   /// @param[out] error why the parts are refused
   static bool Build(Format format, std::vector<PatternHeaderLine> header, std::vector<PatternPoint> horizontal,
