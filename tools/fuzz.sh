@@ -19,7 +19,7 @@ shift
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 data=${TARNVALE_SHARED_DATA:-$root/../shared/data}
-all_targets=(fuzz_location fuzz_settings fuzz_climate_grid fuzz_hgt fuzz_zones fuzz_profile_csv fuzz_tile_archive fuzz_sites)
+all_targets=(fuzz_location fuzz_settings fuzz_climate_grid fuzz_hgt fuzz_zones fuzz_profile_csv fuzz_tile_archive fuzz_sites fuzz_antenna_pattern)
 targets=("$@")
 [[ ${#targets[@]} -eq 0 ]] && targets=("${all_targets[@]}")
 
