@@ -13,10 +13,9 @@ namespace {
 
 // One row a line: f0 (GHz) and the six coefficients a1..a6 (oxygen) or b1..b6
 // (water vapour) of ITU-R P.676-11, Tables 1 and 2.
-using Line = std::array<double, 7>;
 
 // clang-format off
-constexpr std::array<Line, 44> kOxygen = {{
+constexpr std::array<GasLine, 44> kOxygen = {{
     {50.474214, 0.975, 9.651, 6.690, 0.0, 2.566, 6.850},
     {50.987745, 2.529, 8.653, 7.170, 0.0, 2.246, 6.800},
     {51.503360, 6.193, 7.709, 7.640, 0.0, 1.947, 6.729},
@@ -64,7 +63,7 @@ constexpr std::array<Line, 44> kOxygen = {{
 }};
 
 // The last row (1780 GHz) stands for the water-vapour continuum.
-constexpr std::array<Line, 35> kWaterVapour = {{
+constexpr std::array<GasLine, 35> kWaterVapour = {{
     {22.235080, 0.1079, 2.144, 26.38, 0.76, 5.087, 1.00},
     {67.803960, 0.0011, 8.732, 28.58, 0.69, 4.930, 0.82},
     {119.995940, 0.0007, 8.353, 29.48, 0.70, 4.780, 0.79},
@@ -116,6 +115,9 @@ double lineShape(double f, double f0, double df, double delta) {
 
 }  // namespace
 
+const std::array<GasLine, 44>& OxygenLines() { return kOxygen; }
+const std::array<GasLine, 35>& WaterVapourLines() { return kWaterVapour; }
+
 void GasAttenuation(double f, double dryPressure, double rho, double temperatureK, double& oxygen, double& water) {
   const double p = dryPressure;
   const double theta = kReferenceTemperatureK / temperatureK;
@@ -124,7 +126,7 @@ void GasAttenuation(double f, double dryPressure, double rho, double temperature
   const double theta08 = std::pow(theta, 0.8);
 
   double sum = 0.0;
-  for (const Line& line : kOxygen) {
+  for (const GasLine& line : kOxygen) {
     const double f0 = line[0];
     const double strength = line[1] * 1e-7 * p * theta3 * std::exp(line[2] * (1.0 - theta));
     double df = line[3] * 1e-4 * (p * std::pow(theta, 0.8 - line[4]) + 1.1 * e * theta);
@@ -141,7 +143,7 @@ void GasAttenuation(double f, double dryPressure, double rho, double temperature
 
   const double theta35 = std::pow(theta, 3.5);
   sum = 0.0;
-  for (const Line& line : kWaterVapour) {
+  for (const GasLine& line : kWaterVapour) {
     const double f0 = line[0];
     const double strength = line[1] * 1e-1 * e * theta35 * std::exp(line[2] * (1.0 - theta));
     double df = line[3] * 1e-4 * (p * std::pow(theta, line[4]) + line[5] * e * std::pow(theta, line[6]));

@@ -58,6 +58,14 @@ double InverseCumulativeNormal(double x);
 
 // Gaseous attenuation ----------------------------------------------------
 
+/// A spectral line of ITU-R P.676-11: f0 (GHz) and its six coefficients.
+using GasLine = std::array<double, 7>;
+/// The 44 oxygen lines (f0, a1..a6) of P.676-11 Table 1.
+const std::array<GasLine, 44>& OxygenLines();
+/// The 35 water-vapour lines (f0, b1..b6) of P.676-11 Table 2; the last
+/// (1780 GHz) stands for the continuum.
+const std::array<GasLine, 35>& WaterVapourLines();
+
 /// Specific attenuation of dry air and of water vapour by the line-by-line
 /// summation of ITU-R P.676-11 (Annex 1), the edition the reference uses.
 /// @param f GHz @param dryPressure hPa @param rho water-vapour density (g/m^3)

@@ -14,39 +14,33 @@ constexpr int kMinSamples = 4;
 constexpr double kDisplayKFactor = 4.0 / 3.0;
 }  // namespace
 
-bool P452ProfileInputs(const TerrainProfile& profile, const CLocator& tx, const CLocator& rx, double clutterHeight,
-                       double dct, double dcr, P452Inputs& inputs) {
-  const int n = profile.n;
+bool P452ProfileInputs(const double* dist, const double* height, const std::uint8_t* zone, int n,
+                       double clutterHeight, double dct, double dcr, P452Inputs& inputs) {
   if (n < kMinSamples) return false;
-  inputs.d.assign(profile.dist.begin(), profile.dist.begin() + n);
-  inputs.h.assign(profile.height.begin(), profile.height.begin() + n);
+  inputs.d.assign(dist, dist + n);
+  inputs.h.assign(height, height + n);
   inputs.zone.resize(n);
   inputs.R.resize(n);
   int firstSea = -1, lastSea = -1;
   for (int i = 0; i < n; ++i) {
-    const bool sea = profile.zone[i] == zones::kSea;
-    inputs.zone[i] = ItuZone(profile.zone[i]);
+    const bool sea = zone[i] == zones::kSea;
+    inputs.zone[i] = ItuZone(zone[i]);
     inputs.R[i] = sea ? 0.0 : clutterHeight;
     if (sea) {
       if (firstSea < 0) firstSea = i;
       lastSea = i;
     }
   }
-  inputs.phit_n = tx.latitude();
-  inputs.phit_e = tx.longitude();
-  inputs.phir_n = rx.latitude();
-  inputs.phir_e = rx.longitude();
-  inputs.centreGiven = false;
   // The coast lies halfway between the last land sample and the first sea
   // sample, as the classic model puts it; the receiver is the last sample.
-  const double* x = profile.dist.data();
-  const double length = x[n - 1];
+  const double length = dist[n - 1];
   if (dct < 0.0)
-    inputs.dct = firstSea < 0 ? kP452NoCoastKm : firstSea == 0 ? 0.0 : (x[firstSea - 1] + x[firstSea]) / 2.0;
+    inputs.dct = firstSea < 0 ? kP452NoCoastKm : firstSea == 0 ? 0.0 : (dist[firstSea - 1] + dist[firstSea]) / 2.0;
   else
     inputs.dct = dct;
   if (dcr < 0.0)
-    inputs.dcr = lastSea < 0 ? kP452NoCoastKm : lastSea == n - 1 ? 0.0 : length - (x[lastSea] + x[lastSea + 1]) / 2.0;
+    inputs.dcr =
+        lastSea < 0 ? kP452NoCoastKm : lastSea == n - 1 ? 0.0 : length - (dist[lastSea] + dist[lastSea + 1]) / 2.0;
   else
     inputs.dcr = dcr;
   return true;
@@ -88,7 +82,14 @@ bool P452PathInputs(const CSRTM& terrain, const CZONES& zones, const CRefractivi
   path.setEnds(tx, rx);
   const double k = options.kFactor > 0.0 ? options.kFactor : kDisplayKFactor;
   if (!SampleProfile(profile, path, k, false, options.interpolate, terrain, zones)) return false;
-  if (!P452ProfileInputs(profile, tx, rx, options.clutterHeight, options.dct, options.dcr, inputs)) return false;
+  if (!P452ProfileInputs(profile.dist.data(), profile.height.data(), profile.zone.data(), profile.n,
+                         options.clutterHeight, options.dct, options.dcr, inputs))
+    return false;
+  inputs.phit_n = tx.latitude();
+  inputs.phit_e = tx.longitude();
+  inputs.phir_n = rx.latitude();
+  inputs.phir_e = rx.longitude();
+  inputs.centreGiven = false;
   P452ClimateAtCentre(climate, options.kFactor, inputs);
   return true;
 }

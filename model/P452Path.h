@@ -3,6 +3,8 @@
 // from the program's sampled profile (the one `tarnvale-cli profile` prints
 // for the same ends), the coastal distances from its zones, and N0 and DN
 // from the climate maps at the path centre.
+#include <cstdint>
+
 #include "climate/Refractivity.h"
 #include "climate/Zones.h"
 #include "geo/Locator.h"
@@ -28,17 +30,19 @@ struct P452PathOptions {
   double kFactor = 0.0;         ///< forced median effective Earth-radius factor; 0: DN from the maps
 };
 
-/// Fills the profile part of @p inputs from a sampled profile: d, h and the
-/// zones (ITU's codes, see ItuZone) of its n samples, R = @p clutterHeight
-/// (m) on land and 0 at sea, the ends' coordinates, and dct/dcr (km) when
-/// @p dct / @p dcr are negative: from the transmitter to the middle of the
-/// step into the first sea sample and from the middle of the step out of the
-/// last sea sample to the last sample (0 for a terminal at sea),
-/// kP452NoCoastKm on a path that meets no sea. The radio figures are left as
-/// they are. Allocates only when the profile is longer than any before.
-/// @return false for a profile of fewer than 4 samples
-bool P452ProfileInputs(const TerrainProfile& profile, const CLocator& tx, const CLocator& rx, double clutterHeight,
-                       double dct, double dcr, P452Inputs& inputs);
+/// Fills the profile part of @p inputs from @p n samples of a profile: d,
+/// h, the zones in ITU's codes (see ItuZone), R = @p clutterHeight (m) on
+/// land and 0 at sea, and dct/dcr (km) unless given (not negative): from the
+/// first sample to the middle of the step into the first sea sample and from
+/// the middle of the step out of the last sea sample to the last sample (0
+/// for a terminal at sea), kP452NoCoastKm on a path that meets no sea. The
+/// ends and the radio figures are left as they are. Allocates only when the
+/// profile is longer than any before.
+/// @param dist km from the first sample @param height m @param zone the
+///   program's codes (1 sea, 2 coastal land, 3 inland, others coastal land)
+/// @return false for fewer than 4 samples
+bool P452ProfileInputs(const double* dist, const double* height, const std::uint8_t* zone, int n,
+                       double clutterHeight, double dct, double dcr, P452Inputs& inputs);
 
 /// The path centre of @p inputs (degrees): half the profile's length from
 /// the transmitter along the great circle towards the receiver, as the
@@ -54,8 +58,8 @@ bool P452ClimateAtCentre(const CRefractivity& climate, double kFactor, P452Input
 
 /// All of the above for the path from @p tx to @p rx: samples it into
 /// @p profile as `tarnvale-cli profile` does (its earth bulge, for display
-/// only, drawn for the forced factor or 4/3), then fills the profile part
-/// and the climate of @p inputs.
+/// only, drawn for the forced factor or 4/3), then fills the profile part,
+/// the ends (the path centre from them) and the climate of @p inputs.
 /// @return false for a path too short to sample or of fewer than 4 samples
 bool P452PathInputs(const CSRTM& terrain, const CZONES& zones, const CRefractivity& climate, const CLocator& tx,
                     const CLocator& rx, const P452PathOptions& options, TerrainProfile& profile, P452Inputs& inputs);

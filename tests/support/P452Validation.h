@@ -3,11 +3,17 @@
 // tests/data/p452-18-validation: 17 profiles and their 35 result rows each.
 // A results file belongs to the profile of the same name (its first column
 // names the wrong profile in one file, see PROVENANCE.md there).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -117,6 +123,58 @@ inline P452Inputs P452ValidationInputs(const P452ValidationProfile& profile, con
   in.DN = row["DN"];
   in.N0 = row["N0"];
   return in;
+}
+
+/// Checks every value a row stores against @p value (the computed value of
+/// a column, by ITU's name) and @p transHorizon, with the tolerances ITU's
+/// files allow (see PROVENANCE.md beside them):
+/// - Lb within 1e-6 dB;
+/// - the diffraction terms Ldsph, Ld50, Ldp within 1e-5 dB: the files keep DN
+///   to 6 decimals, which moves them by up to about 7e-6 dB;
+/// - Lbfsg, Lb0p, Lb0b (8 decimals, independent of DN) within 1e-8 dB; Lbs and
+///   Lba (8 decimals, moved by DN's rounding through ae) within 1e-6 dB;
+/// - the path values, stored to 6 decimals, within half a unit of the 6th
+///   decimal; those that depend on DN (ae and the angles) within that plus
+///   what half a unit of DN's 6th decimal moves them by.
+/// @param[in,out] worst the largest deviation of each column so far
+inline void ExpectP452Row(const P452ValidationRow& row, const std::function<double(const std::string&)>& value,
+                          bool transHorizon, std::map<std::string, double>& worst) {
+  constexpr double kSixDecimals = 0.5e-6 + 1e-12;
+  constexpr double kDnHalfUnit = 0.5e-6;  // N-units/km
+  const std::string where = "f " + row.text.at("f (GHz)") + " GHz, p " + row.text.at("p (%)") + " %";
+  auto check = [&](const std::string& name, double tolerance) {
+    const double computed = value(name), reference = row[name];
+    worst[name] = std::max(worst[name], std::fabs(computed - reference));
+    EXPECT_NEAR(computed, reference, tolerance) << name << " at " << where;
+  };
+  // dae/dDN = ae^2 / (6371 x 157); the horizon angles hold d / (2 ae) and
+  // theta adds d / ae (mrad), which ae's spread moves by d / ae^2 at most.
+  const double ae = value("ae"), dtot = value("dtot");
+  const double aeSpread = ae * ae / (6371.0 * 157.0) * kDnHalfUnit;
+  const double angleSpread = 1e3 * dtot / (ae * ae) * aeSpread;
+  check("ae", kSixDecimals + aeSpread);
+  check("theta_t", kSixDecimals + angleSpread);
+  check("theta_r", kSixDecimals + angleSpread);
+  check("theta", kSixDecimals + 2 * angleSpread);
+  for (const char* name : {"dtot", "hts", "hrs", "hm", "hte", "hre", "hstd", "hsrd", "dlt", "dlr", "dtm", "dlm", "b0",
+                           "omega", "DN", "N0"})
+    check(name, kSixDecimals);
+  EXPECT_EQ(transHorizon ? "Trans-Horizon" : "Line of Sight", row.text.at("path")) << where;
+  check("Lb", 1e-6);
+  for (const char* name : {"Lbfsg", "Lb0p", "Lb0b"}) check(name, 1e-8);
+  for (const char* name : {"Ldsph", "Ld50", "Ldp"}) check(name, 1e-5);
+  for (const char* name : {"Lbs", "Lba"}) check(name, 1e-6);
+}
+
+/// "name 1.2e-07 ..." of the largest deviations.
+inline std::string P452DeviationSummary(const std::map<std::string, double>& worst) {
+  std::string summary;
+  for (const auto& [name, deviation] : worst) {
+    char item[64];
+    std::snprintf(item, sizeof item, " %s %.2e", name.c_str(), deviation);
+    summary += item;
+  }
+  return summary;
 }
 
 }  // namespace tarnvale::test
