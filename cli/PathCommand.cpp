@@ -247,6 +247,7 @@ int prepare(const PathOptions& o, Session& session, CLocator& tx, CLocator& rx, 
 }  // namespace
 
 int RunPath(const PathOptions& o, Io& io) {
+  if (o.model == kP452ModelName) return RunPathP452(o, io);
   if (!o.profileFile.empty()) return runSuppliedProfile(o, io);
   Session session(o.climate);
   CLocator tx, rx;
