@@ -1,6 +1,7 @@
 // Zones, the path centre and b0 of the P.452-18 model.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "geo/GeoConstants.h"
 #include "model/P452Inputs.h"
@@ -18,6 +19,10 @@ constexpr double kHalfTurnDeg = 180.0;
 constexpr double kPolarLatitude = 70.0;
 // Offsets below this count as none in the great-circle point.
 constexpr double kNoOffset = 1e-9;
+// GreatestElevation: the tangents near enough the greatest to tie with it
+// (relative), and the greatest tangent for which that holds.
+constexpr double kNearTieFraction = 1e-9;
+constexpr double kSteepestNearTie = 1e3;
 // The smallest argument of the inverse normal.
 constexpr double kMinProbability = 0.000001;
 
@@ -108,6 +113,31 @@ void GreatCirclePoint(double phir_e, double phit_e, double phir_n, double phit_n
 double WrapLongitude(double degrees) {
   const double wrapped = std::remainder(degrees, 2 * kHalfTurnDeg);
   return wrapped == -kHalfTurnDeg ? kHalfTurnDeg : wrapped;
+}
+
+int GreatestElevation(const double* x, int first, int last, bool lastOfEqual, double& maximum) {
+  double greatest = -std::numeric_limits<double>::infinity();
+  for (int i = first; i <= last; ++i)
+    if (x[i] > greatest) greatest = x[i];
+  // The arctangent is monotonic and within an ulp of exact: an x further
+  // than this below the greatest has a clearly smaller angle, so only those
+  // nearer can tie. Beyond slopes of 1000 the angles crowd at 90 degrees and
+  // every x is taken.
+  const bool steep = !(std::fabs(greatest) <= kSteepestNearTie);
+  const double nearest = steep ? -std::numeric_limits<double>::infinity()
+                               : greatest - kNearTieFraction * (1 + std::fabs(greatest));
+  int where = -1;
+  double best = -std::numeric_limits<double>::infinity();
+  for (int i = first; i <= last; ++i) {
+    if (!(x[i] >= nearest)) continue;
+    const double angle = 1000 * std::atan(x[i]);
+    if (lastOfEqual ? angle >= best : angle > best) {
+      best = angle;
+      where = i;
+    }
+  }
+  maximum = best;
+  return where;
 }
 
 double InverseCumulativeNormal(double x) {

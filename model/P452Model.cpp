@@ -40,8 +40,9 @@ struct SmoothEarth {
 };
 
 // Returns false when no horizon could be found (angles that are not numbers).
+// @p tangent holds n values of working space.
 bool smoothEarth(const double* d, const double* h, int n, double htg, double hrg, double ae, double f,
-                 SmoothEarth& s) {
+                 double* tangent, SmoothEarth& s) {
   const double dtot = d[n - 1];
   const double hts = h[0] + htg;
   const double hrs = h[n - 1] + hrg;
@@ -71,29 +72,17 @@ bool smoothEarth(const double* d, const double* h, int n, double htg, double hrg
   s.hsrd = hsrp > h[n - 1] ? h[n - 1] : hsrp;
 
   // Horizon seen from the transmitter: the first of equal greatest angles.
+  for (int i = 1; i < n - 1; ++i) tangent[i] = (h[i] - hts) / (1000 * d[i]) - d[i] / (2 * ae);
   double thetaMax = kNoAngle;
-  int lt = -1;
-  for (int i = 1; i < n - 1; ++i) {
-    const double angle = 1000 * std::atan((h[i] - hts) / (1000 * d[i]) - d[i] / (2 * ae));
-    if (angle > thetaMax) {
-      thetaMax = angle;
-      lt = i;
-    }
-  }
+  int lt = GreatestElevation(tangent, 1, n - 2, false, thetaMax);
   const double thetaTd = 1000 * std::atan((hrs - hts) / (1000 * dtot) - dtot / (2 * ae));
   const double thetaRd = 1000 * std::atan((hts - hrs) / (1000 * dtot) - dtot / (2 * ae));
   s.theta_t = thetaMax > thetaTd ? thetaMax : thetaTd;
   s.transHorizon = s.theta_t > thetaTd;
   // Horizon seen from the receiver: the last of equal greatest angles.
+  for (int i = 1; i < n - 1; ++i) tangent[i] = (h[i] - hrs) / (1000 * (dtot - d[i])) - (dtot - d[i]) / (2 * ae);
   double thetaMaxR = kNoAngle;
-  int lr = -1;
-  for (int i = 1; i < n - 1; ++i) {
-    const double angle = 1000 * std::atan((h[i] - hrs) / (1000 * (dtot - d[i])) - (dtot - d[i]) / (2 * ae));
-    if (angle >= thetaMaxR) {
-      thetaMaxR = angle;
-      lr = i;
-    }
-  }
+  int lr = GreatestElevation(tangent, 1, n - 2, true, thetaMaxR);
   if (lt < 0 || lr < 0) return false;
   s.theta_r = thetaMaxR > thetaRd ? thetaMaxR : thetaRd;
   s.dlt = d[lt];
@@ -202,7 +191,10 @@ bool P452Model::Calculate(const P452Inputs& in, P452Results& r) {
   const double dtot = d[n - 1] - d[0];
 
   // The radio profile: clutter on the terrain, except near either end.
-  if (g_.size() < static_cast<size_t>(n)) g_.resize(n);
+  if (g_.size() < static_cast<size_t>(n)) {
+    g_.resize(n);
+    tangent_.resize(n);
+  }
   double* g = g_.data();
   const double endFrom = d[n - 1] - kClutterFreeEndKm;
   for (int i = 0; i < n; ++i) {
@@ -233,7 +225,7 @@ bool P452Model::Calculate(const P452Inputs& in, P452Results& r) {
   r.omega = SeaFraction(d, in.zone.data(), n);
 
   SmoothEarth s{};
-  if (!smoothEarth(d, h, n, in.htg, in.hrg, ae, f, s)) {
+  if (!smoothEarth(d, h, n, in.htg, in.hrg, ae, f, tangent_.data(), s)) {
     r.error = "the path's horizons could not be found";
     return false;
   }

@@ -13,7 +13,7 @@ namespace tarnvale {
 /// Computes P.452-18 as ITU-R Study Group 3's reference implementation does:
 /// ITU's validation examples are matched to their stored decimals.
 ///
-/// Memory: the object keeps one working array of the profile's length, grown
+/// Memory: the object keeps two working arrays of the profile's length, grown
 /// when a longer profile comes and then reused, and the last gaseous
 /// attenuations; a calculation over a profile no longer than any before
 /// allocates nothing.
@@ -50,6 +50,8 @@ class P452Model {
 
   // Heights of the radio profile: terrain plus clutter, terrain alone near the ends.
   std::vector<double> g_;
+  // Tangents of the horizon elevations seen from each end.
+  std::vector<double> tangent_;
   GasMemo pathGas_;
   GasMemo troposcatterGas_;
 };

@@ -56,6 +56,14 @@ double WrapLongitude(double degrees);
 /// (x clamped below at 1e-6; meant for x <= 0.5).
 double InverseCumulativeNormal(double x);
 
+/// The greatest of 1000 atan(x[i]) over i = first..last (an elevation in
+/// mrad from the tangent of its angle) and where it is: the first of equal
+/// greatest values, or the last when @p lastOfEqual. Exactly what the plain
+/// loop over every i finds, with the arctangent taken only near the greatest
+/// x. NaNs are passed over.
+/// @return the index, or -1 when no x[i] is a number
+int GreatestElevation(const double* x, int first, int last, bool lastOfEqual, double& maximum);
+
 // Gaseous attenuation ----------------------------------------------------
 
 /// A spectral line of ITU-R P.676-11: f0 (GHz) and its six coefficients.

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -220,6 +221,37 @@ TEST(P452Path, ClimateAtTheCentreOrTheFallback) {
   EXPECT_TRUE(P452ClimateAtCentre(maps, 4.0 / 3.0, in));
   EXPECT_NEAR(in.N0, 330.0, 1e-9);
   EXPECT_NEAR(in.DN, 157.0 / 4.0, 1e-12);
+}
+
+// The horizon search against the plain loop it stands for, over random
+// tangents, runs of equal and nearly equal ones, NaNs and steep ones.
+TEST(P452Parts, GreatestElevationAsThePlainLoop) {
+  std::mt19937 random(452);
+  std::normal_distribution<double> slope(0.0, 0.02);
+  std::uniform_int_distribution<int> kind(0, 9);
+  for (int trial = 0; trial < 2000; ++trial) {
+    std::vector<double> x(40);
+    for (double& v : x) {
+      switch (kind(random)) {
+        case 0: v = x[0]; break;                                  // a tie with the first
+        case 1: v = std::nextafter(x[0], 1.0); break;             // an ulp apart
+        case 2: v = trial % 7 == 0 ? std::nan("") : slope(random); break;
+        case 3: v = trial % 5 == 0 ? 2e3 * (1 + slope(random)) : slope(random); break;  // steep
+        default: v = slope(random);
+      }
+    }
+    for (bool lastOfEqual : {false, true}) {
+      double plain = -INFINITY;
+      int where = -1;
+      for (int i = 1; i < 39; ++i) {
+        const double angle = 1000 * std::atan(x[i]);
+        if (lastOfEqual ? angle >= plain : angle > plain) plain = angle, where = i;
+      }
+      double maximum = 0;
+      EXPECT_EQ(p452::GreatestElevation(x.data(), 1, 38, lastOfEqual, maximum), where) << trial;
+      EXPECT_EQ(maximum, plain) << trial;
+    }
+  }
 }
 
 // The line tables against ITU's own (ITU-Rpy's copy of P.676-11 Annex 1,
