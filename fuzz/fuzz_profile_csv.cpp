@@ -1,5 +1,6 @@
-// The --profile CSV of tarnvale-cli path: any file is either refused with exit
-// 2 and a message, or computed without a NaN or infinity in the output.
+// The --profile CSV of tarnvale-cli path, under either model: any file is
+// either refused with exit 2 and a message, or computed without a NaN or
+// infinity in the output where a value is due.
 #include <cstdint>
 #include <cstdlib>
 #include <sstream>
@@ -17,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   cli::PathOptions options;
   options.profileFile = fuzz::WriteScratch("profile.csv", data, size);
   options.json = (size % 2) == 0;
+  if (size % 3 == 0) options.model = cli::kP452ModelName;
   std::ostringstream out, err;
   cli::Io io{out, err};
   const int status = cli::RunPath(options, io);
@@ -25,10 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = out.str();
     if (options.json) {
       // The JSON writer turns a NaN or an infinity into null; only the
-      // bearing, which a supplied profile has none of, may be null.
+      // bearing and the centre's longitude, which a supplied profile has
+      // none of, and the roughness of a path whose horizons cross may be null.
       const nlohmann::json result = nlohmann::json::parse(text);
       for (const auto& [key, value] : result.items())
-        if (value.is_null() && key != "bearing_deg") std::abort();
+        if (value.is_null() && key != "bearing_deg" && key != "phim_e" && key != "hm") std::abort();
+      if (!result["Lb"].is_number()) std::abort();
     } else if (text.find("nan") != std::string::npos || text.find("inf") != std::string::npos) {
       std::abort();
     }
