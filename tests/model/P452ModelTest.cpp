@@ -131,6 +131,31 @@ TEST(P452Model, PolarisationOnlyInTheSphericalEarthLoss) {
     EXPECT_EQ(h.*value, v.*value);
 }
 
+TEST(P452Model, DuctingEnhancesDiffractionOnlyWhereItLowersBothPolarisations) {
+  // 80 km of sea at 150 MHz for 0.1 % of the time: the ducting minimum lies
+  // between the two polarisations' diffraction losses. The reference blends
+  // it in only when it lies below both, so neither is enhanced.
+  P452Inputs in = profile(80, 200, flat, sea);
+  in.f = 0.15;
+  in.p = 0.1;
+  in.htg = in.hrg = 50;
+  in.dct = in.dcr = 0;
+  in.press = 1000;
+  in.temp = 20;
+  in.centreGiven = true;
+  in.phim_n = 50;
+  P452Model model;
+  P452Results h, v;
+  ASSERT_TRUE(model.Calculate(in, h)) << h.error;
+  in.polarisation = P452Polarisation::kVertical;
+  ASSERT_TRUE(model.Calculate(in, v)) << v.error;
+  ASSERT_EQ(h.Lminbap, v.Lminbap);
+  ASSERT_LT(h.Lbd, h.Lminbap);  // the case: below the minimum for one polarisation
+  ASSERT_GE(v.Lbd, v.Lminbap);  // and above it for the other
+  EXPECT_EQ(h.Lbda, h.Lbd);
+  EXPECT_EQ(v.Lbda, v.Lbd);
+}
+
 TEST(P452Model, OneObjectForManyPathsGivesEachItsOwnResult) {
   // Long and short, land and sea, one after the other through one object,
   // each as a fresh object computes it: nothing is carried between paths.
