@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <new>
 
 #include "model/P452Parts.h"
 
@@ -191,9 +192,14 @@ bool P452Model::Calculate(const P452Inputs& in, P452Results& r) {
   const double dtot = d[n - 1] - d[0];
 
   // The radio profile: clutter on the terrain, except near either end.
-  if (g_.size() < static_cast<size_t>(n)) {
-    g_.resize(n);
-    tangent_.resize(n);
+  if (g_.size() < static_cast<size_t>(n) || tangent_.size() < static_cast<size_t>(n)) {
+    try {
+      g_.resize(n);
+      tangent_.resize(n);
+    } catch (const std::bad_alloc&) {
+      r.error = "no memory for the profile";
+      return false;
+    }
   }
   double* g = g_.data();
   const double endFrom = d[n - 1] - kClutterFreeEndKm;

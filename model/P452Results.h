@@ -27,7 +27,8 @@ struct P452Results {
   double Lbd = kNone;      ///< basic loss of diffraction, p %
   double Lminb0p = kNone;  ///< notional minimum of line of sight and over-sea diffraction
   double Lba = kNone;      ///< ducting/layer reflection
-  double Lminbap = kNone;  ///< notional minimum of line of sight and ducting
+  double Lminbap = kNone;  ///< notional minimum of line of sight and ducting; infinite, as the reference has it,
+                           ///< once either passes about 1775 dB (then it enhances nothing)
   double Lbda = kNone;     ///< diffraction with line-of-sight or ducting enhancement
   double Lbam = kNone;     ///< modified basic loss before troposcatter is added
   double Lbs = kNone;      ///< troposcatter
