@@ -107,14 +107,40 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     cmd->add_flag("--interpolate", o.interpolate, "interpolate terrain heights");
     cmd->add_flag("--json", o.json, "print one JSON object");
     if (&o == &path) {
-      cmd->add_option("--profile", o.profileFile, "analyse a profile CSV (dist_km,height_m[,zone]) instead")
+      cmd->add_option("--profile", o.profileFile,
+                      "analyse a profile CSV (dist_km,height_m[,zone[,clutter_m]]) instead")
           ->check(CLI::ExistingFile);
-      cmd->add_option("--lat", o.latitude, "mean latitude of the supplied profile, degrees")
+      cmd->add_option("--lat", o.latitude, "mean latitude of the supplied profile (p452-18: of its centre), degrees")
           ->check(Within(kLatitudeLimits));
       cmd->add_option("--n0", o.n0, "N0 of the supplied profile (default 320)")->check(CLI::Range(150.0, 500.0));
       cmd->add_option("--delta-n", o.deltaN, "delta-N of the supplied profile (default 45)")
           ->check(CLI::Range(-300.0, 156.0));
-      cmd->callback([&] { action = [&] { return RunPath(path, io); }; });
+      cmd->add_option("--model", o.model, "propagation model: classic or p452-18 (ITU-R P.452-18)")
+          ->capture_default_str()
+          ->transform(CLI::IsMember({kClassicModelName, kP452ModelName}, CLI::ignore_case));
+      // The inputs of P.452-18 alone.
+      const std::vector<CLI::Option*> p452Only = {
+          cmd->add_option("--polarisation", o.polarisation, "p452-18: polarisation, h or v (default h)")
+              ->transform(CLI::IsMember({"h", "v"}, CLI::ignore_case)),
+          cmd->add_option("--tx-gain", o.txGain, "p452-18: transmitting antenna gain towards the horizon, dBi")
+              ->check(Within(kAntennaGainLimits)),
+          cmd->add_option("--rx-gain", o.rxGain, "p452-18: receiving antenna gain towards the horizon, dBi")
+              ->check(Within(kAntennaGainLimits)),
+          cmd->add_option("--clutter-height", o.clutterHeight,
+                          "p452-18: clutter height of every land sample, m (a profile's clutter_m column wins)")
+              ->check(Within(kClutterHeightLimits)),
+          cmd->add_option("--dct", o.dct, "p452-18: transmitter's distance over land to the coast, km "
+                                          "(default: from the zones, 500 without sea)")
+              ->check(Within(kCoastDistanceLimits)),
+          cmd->add_option("--dcr", o.dcr, "p452-18: receiver's distance over land to the coast, km")
+              ->check(Within(kCoastDistanceLimits)),
+      };
+      cmd->callback([&, p452Only] {
+        for (const CLI::Option* option : p452Only)
+          if (option->count() > 0 && path.model != kP452ModelName)
+            throw CLI::ValidationError(option->get_name(), "applies to --model p452-18 only");
+        action = [&] { return RunPath(path, io); };
+      });
     } else {
       cmd->callback([&] { action = [&] { return RunMechanisms(mechanisms, io); }; });
     }

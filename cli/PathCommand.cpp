@@ -101,13 +101,17 @@ int pathTooShort(bool json, Io& io, const CSRTM* terrain = nullptr) {
 }
 
 int runSuppliedProfile(const PathOptions& o, Io& io) {
-  TerrainProfile profile;
-  SuppliedProfileExtras extras;
+  ProfileCsvLimits limits;
+  limits.maxSamples = static_cast<std::size_t>(TerrainProfile::kCapacity);
+  limits.maxLengthKm = kRangeLimits.max;
+  ProfileColumns columns;
   std::string error;
-  if (!ReadProfileCsv(o.profileFile, kRangeLimits.max, profile, extras, error)) {
+  if (!ReadProfileCsv(o.profileFile, limits, columns, error)) {
     io.err << "tarnvale-cli: " << error << "\n";
     return kExitUsage;
   }
+  TerrainProfile profile;
+  ColumnsToProfile(columns, profile);
   if (profile.pathLength < 0.1) return pathTooShort(o.json, io);
   const double deltaN = o.kFactor > 0.0 ? DeltaNForKFactor(o.kFactor) : o.deltaN;
   CTerrain model;
@@ -160,6 +164,7 @@ int prepare(const PathOptions& o, Session& session, CLocator& tx, CLocator& rx, 
 }  // namespace
 
 int RunPath(const PathOptions& o, Io& io) {
+  if (o.model == kP452ModelName) return RunPathP452(o, io);
   if (!o.profileFile.empty()) return runSuppliedProfile(o, io);
   Session session(o.climate);
   CLocator tx, rx;

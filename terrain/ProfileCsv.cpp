@@ -1,5 +1,6 @@
 #include "terrain/ProfileCsv.h"
 
+#include <cmath>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -8,10 +9,24 @@
 #include "text/PlainNumber.h"
 
 namespace tarnvale {
+
 namespace {
 
-/// A limit as the messages write it (as a stream writes a double).
-std::string Number(double value) {
+constexpr const char* kClutterColumn = "clutter_m";
+
+std::vector<std::string> cellsOf(const std::string& line) {
+  std::vector<std::string> cells;
+  std::stringstream row(line);
+  for (std::string cell; std::getline(row, cell, ',');) {
+    const size_t first = cell.find_first_not_of(" \t"), last = cell.find_last_not_of(" \t");
+    cells.push_back(first == std::string::npos ? "" : cell.substr(first, last - first + 1));
+  }
+  return cells;
+}
+
+std::string atLine(int line, const std::string& what) { return "line " + std::to_string(line) + ": " + what; }
+
+std::string number(double value) {
   std::ostringstream text;
   text << value;
   return text.str();
@@ -19,96 +34,113 @@ std::string Number(double value) {
 
 }  // namespace
 
-/// Reads "dist_km,height_m[,zone]" lines (a header line is skipped). The
-/// distances are counted from the first sample, whatever the file starts at.
-bool ReadProfileCsv(const std::string& file, double maxLengthKm, TerrainProfile& profile,
-                    SuppliedProfileExtras& extras, std::string& error) {
-  extras.clutterM.clear();
-  auto fail = [&error](const std::string& why) {
-    error = why;
-    return false;
-  };
+bool ReadProfileCsv(const std::string& file, const ProfileCsvLimits& limits, ProfileColumns& table,
+                    std::string& message) {
   std::ifstream in(file, std::ios::binary);
   if (!in) {
-    return fail("cannot read the profile file '" + file + "'");
+    message = "cannot read the profile file '" + file + "'";
+    return false;
   }
+  ProfileColumns read;
+  bool withClutter = false;
   std::string line;
-  int n = 0, lineNumber = 0;
-  std::vector<double> clutterM(TerrainProfile::kCapacity, 0.0);
-  bool hasClutter = false;
+  int lineNumber = 0;
   while (std::getline(in, line)) {
     ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     // A profile is text: a control byte (a NUL, say) means some other file.
     for (unsigned char c : line) {
       if (c < 0x20 && c != '\t') {
-        return fail("line " + std::to_string(lineNumber) + " of the profile is not text");
+        message = "line " + std::to_string(lineNumber) + " of the profile is not text";
+        return false;
       }
     }
     if (line.find_first_not_of(" \t") == std::string::npos) continue;
-    std::vector<std::string> cells;
-    std::stringstream row(line);
-    for (std::string cell; std::getline(row, cell, ',');) {
-      const size_t first = cell.find_first_not_of(" \t"), last = cell.find_last_not_of(" \t");
-      cells.push_back(first == std::string::npos ? "" : cell.substr(first, last - first + 1));
-    }
+    const std::vector<std::string> cells = cellsOf(line);
     const auto dist = cells.size() >= 2 ? ParsePlainNumber(cells[0]) : std::nullopt;
     const auto height = cells.size() >= 2 ? ParsePlainNumber(cells[1]) : std::nullopt;
     if (!dist || !height) {
-      if (n == 0 && lineNumber == 1) continue;  // the header
-      return fail("line " + std::to_string(lineNumber) + " of the profile is not dist_km,height_m[,zone]");
+      if (read.dist.empty() && lineNumber == 1) {  // the header
+        withClutter = cells.size() >= 4 && cells[3] == kClutterColumn;
+        continue;
+      }
+      message = "line " + std::to_string(lineNumber) + " of the profile is not dist_km,height_m[,zone" +
+                (withClutter ? ",clutter_m]" : "]");
+      return false;
     }
-    int zone = zones::kInland;
+    std::uint8_t zone = zones::kInland;
     if (cells.size() >= 3 && !cells[2].empty()) {
       const auto z = ParsePlainNumber(cells[2]);
       if (!z || (*z != zones::kSea && *z != zones::kCoastalLand && *z != zones::kInland)) {
-        return fail("line " + std::to_string(lineNumber) + ": the zone must be 1 (sea), 2 (coastal land) or 3 (inland)");
+        message = atLine(lineNumber, "the zone must be 1 (sea), 2 (coastal land) or 3 (inland)");
+        return false;
       }
-      zone = static_cast<int>(*z);
+      zone = static_cast<std::uint8_t>(*z);
     }
-    // A representative clutter height (m) for the models that use one.
+    if (*height < limits.lowestHeightM || *height > limits.highestHeightM) {
+      message = atLine(lineNumber, "the height must lie between " + number(limits.lowestHeightM) + " and " +
+                                       number(limits.highestHeightM) + " m");
+      return false;
+    }
     double clutter = 0.0;
-    if (cells.size() >= 4 && !cells[3].empty()) {
-      const auto c = ParsePlainNumber(cells[3]);
-      if (!c || *c < 0.0 || *c > kHighestClutterM)
-        return fail("line " + std::to_string(lineNumber) + ": the clutter height must lie between 0 and " +
-                    Number(kHighestClutterM) + " m");
-      clutter = *c;
-      hasClutter = true;
+    if (withClutter && cells.size() >= 4 && !cells[3].empty()) {
+      const auto r = ParsePlainNumber(cells[3]);
+      if (!r || *r < 0.0 || *r > limits.highestClutterM) {
+        message =
+            atLine(lineNumber, "the clutter height must lie between 0 and " + number(limits.highestClutterM) + " m");
+        return false;
+      }
+      clutter = *r;
     }
-    if (*height < kLowestProfileHeightM || *height > kHighestProfileHeightM) {
-      return fail("line " + std::to_string(lineNumber) + ": the height must lie between " +
-                  Number(kLowestProfileHeightM) + " and " + Number(kHighestProfileHeightM) + " m");
+    if (read.dist.size() >= limits.maxSamples) {
+      message = "a profile holds at most " + std::to_string(limits.maxSamples) + " samples";
+      return false;
     }
-    if (n >= TerrainProfile::kCapacity) {
-      return fail("a profile holds at most " + std::to_string(TerrainProfile::kCapacity) + " samples");
+    if (!read.dist.empty() && !(*dist > read.dist.back())) {
+      message = atLine(lineNumber, "distances must increase");
+      return false;
     }
-    if (n > 0 && !(*dist > profile.dist[n - 1])) {
-      return fail("line " + std::to_string(lineNumber) + ": distances must increase");
-    }
-    profile.dist[n] = *dist;
-    profile.height[n] = *height;
-    profile.zone[n] = static_cast<std::uint8_t>(zone);
-    clutterM[n] = clutter;
-    ++n;
+    read.dist.push_back(*dist);
+    read.height.push_back(*height);
+    read.zone.push_back(zone);
+    if (withClutter) read.clutter.push_back(clutter);
   }
+  const size_t n = read.dist.size();
   if (n < 3) {
-    return fail("a profile needs at least 3 samples");
+    message = "a profile needs at least 3 samples";
+    return false;
   }
-  // The model measures every distance from the transmitter at the first
-  // sample: a file that starts at 12.5 km is moved back to start at 0.
-  const double first = profile.dist[0];
-  for (int i = 0; i < n; ++i) profile.dist[i] -= first;
-  // Shifting big distances can merge neighbours; they must still increase.
-  for (int i = 1; i < n; ++i) {
-    if (!(profile.dist[i] > profile.dist[i - 1])) {
-      return fail("the profile's distances are too close to tell apart");
+  // Every distance is measured from the first sample: a file that starts at
+  // 12.5 km is moved back to start at 0. Shifting big distances can merge
+  // neighbours; they must still increase.
+  const double first = read.dist[0];
+  for (double& x : read.dist) x -= first;
+  for (size_t i = 1; i < n; ++i) {
+    if (!(read.dist[i] > read.dist[i - 1])) {
+      message = "the profile's distances are too close to tell apart";
+      return false;
     }
   }
-  profile.n = n;
-  profile.pathLength = profile.dist[n - 1];
-  if (profile.pathLength > maxLengthKm) return fail("a profile covers at most " + Number(maxLengthKm) + " km");
-  if (hasClutter) extras.clutterM.assign(clutterM.begin(), clutterM.begin() + n);
+  if (read.dist[n - 1] > limits.maxLengthKm) {
+    message = "a profile covers at most " + number(limits.maxLengthKm) + " km";
+    return false;
+  }
+  table = std::move(read);
+  return true;
+}
+
+bool ColumnsToProfile(const ProfileColumns& columns, TerrainProfile& profile) {
+  const std::size_t n = columns.dist.size();
+  if (n > static_cast<std::size_t>(TerrainProfile::kCapacity) || columns.height.size() != n ||
+      columns.zone.size() != n)
+    return false;
+  for (std::size_t i = 0; i < n; ++i) {
+    profile.dist[i] = columns.dist[i];
+    profile.height[i] = columns.height[i];
+    profile.zone[i] = columns.zone[i];
+  }
+  profile.n = static_cast<int>(n);
+  profile.pathLength = n > 0 ? columns.dist[n - 1] : 0.0;
   return true;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-// A terrain profile supplied as text: "dist_km,height_m[,zone[,clutter_m]]"
-// lines, as tarnvale-cli profile writes them and as other tools export them.
+// Reading a terrain profile supplied as CSV text: one sample a line,
+// "dist_km,height_m[,zone[,clutter_m]]".
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -8,29 +10,41 @@
 
 namespace tarnvale {
 
-/// Ground heights a supplied profile may hold (m): below the lowest shore
-/// and above the highest summit there is no terrain to describe.
-inline constexpr double kLowestProfileHeightM = -500.0;
-inline constexpr double kHighestProfileHeightM = 10000.0;
-/// Representative clutter heights a profile may give (m).
-inline constexpr double kHighestClutterM = 1000.0;
-
-/// What a profile file holds beyond the profile itself.
-struct SuppliedProfileExtras {
-  /// Representative clutter height of each sample (m), from a fourth column;
-  /// empty when no line gives one (a line without it then means 0).
-  std::vector<double> clutterM;
+/// The columns of a supplied profile, its distances counted from the first sample.
+struct ProfileColumns {
+  std::vector<double> dist;          ///< km from the first sample: 0 first, strictly increasing
+  std::vector<double> height;        ///< ground height (m above mean sea level)
+  std::vector<std::uint8_t> zone;    ///< the program's zone codes (1 sea, 2 coastal land, 3 inland)
+  std::vector<double> clutter;       ///< clutter height per sample (m); empty when the file has no such column
 };
 
-/// Reads "dist_km,height_m[,zone[,clutter_m]]" lines from @p path into
-/// @p profile: a first line that is not numbers is a header; blank lines are
-/// skipped; zones are 1 (sea), 2 (coastal land) or 3 (inland), 3 when
-/// absent. The distances are counted from the first sample, whatever the file
-/// starts at, and must increase; at least 3 and at most
-/// TerrainProfile::kCapacity samples, covering at most @p maxLengthKm.
-/// @return false with the reason in @p error (naming the line where there is
-///         one), the profile then not meaningful
-bool ReadProfileCsv(const std::string& path, double maxLengthKm, TerrainProfile& profile,
-                    SuppliedProfileExtras& extras, std::string& error);
+/// Limits of a supplied profile.
+struct ProfileCsvLimits {
+  std::size_t maxSamples = 1000;     ///< most samples
+  double maxLengthKm = 3000.0;       ///< longest distance from the first to the last sample
+  double lowestHeightM = -500.0;     ///< no terrain below the lowest shore
+  double highestHeightM = 10000.0;   ///< nor above the highest summit
+  double highestClutterM = 1000.0;   ///< tallest clutter
+};
+
+/// Reads a profile file. A first line that does not start with two numbers
+/// is a header; the 4th column is read as clutter height only when the
+/// header names it "clutter_m" (the profile command's 4th column, the earth
+/// bulge, is not clutter). Blank lines are skipped; a missing zone means
+/// inland. The distances are moved to start at 0, whatever the file starts at.
+/// Never throws.
+/// @param[out] table filled on success
+/// @param[out] message why the file was refused (one line, "line 12: ...")
+/// @return false for an unreadable file, a line that is not text or not
+///   numbers, a zone other than 1, 2 or 3, a height or clutter outside the
+///   limits, distances that do not increase, fewer than 3 or more than
+///   maxSamples samples, or a profile longer than maxLengthKm
+bool ReadProfileCsv(const std::string& file, const ProfileCsvLimits& limits, ProfileColumns& table,
+                    std::string& message);
+
+/// @p columns as the classic model's profile: distances, heights and zones,
+/// n and the path length (the last distance). False, leaving @p profile as
+/// it was, for more samples than TerrainProfile::kCapacity.
+bool ColumnsToProfile(const ProfileColumns& columns, TerrainProfile& profile);
 
 }  // namespace tarnvale

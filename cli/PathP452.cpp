@@ -1,0 +1,192 @@
+// tarnvale-cli path --model p452-18: one path under ITU-R P.452-18, over the
+// terrain between two ends or over a supplied profile.
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "cli/Cli.h"
+#include "cli/Commands.h"
+#include "cli/MissingTilesReport.h"
+#include "climate/Zones.h"
+#include "model/ModelDriver.h"
+#include "model/P452Model.h"
+#include "model/P452Path.h"
+#include "model/P452Values.h"
+#include "session/Session.h"
+#include "terrain/ProfileCsv.h"
+
+namespace tarnvale::cli {
+namespace {
+
+// The model's own bounds of frequency (GHz) and time percentage (%).
+constexpr double kMinFrequencyGHz = 0.1;
+constexpr double kMaxFrequencyGHz = 50.0;
+constexpr double kMinPercent = 0.001;
+constexpr double kMaxPercent = 50.0;
+constexpr int kMinSamples = 4;
+// A supplied profile may be longer than a sampled one (ITU's own examples
+// reach 4252 points).
+constexpr std::size_t kMaxProfileSamples = 100000;
+constexpr int kTerrainSlots = 9;  // tiles kept in memory, as the profile command keeps
+
+/// The radio figures of the options; the profile, ends and climate come later.
+P452Inputs radioInputs(const PathOptions& o) {
+  P452Inputs in;
+  in.f = o.frequency;
+  in.p = o.percent;
+  in.htg = o.txHeight;
+  in.hrg = o.rxHeight;
+  in.Gt = o.txGain;
+  in.Gr = o.rxGain;
+  in.polarisation = o.polarisation == "v" ? P452Polarisation::kVertical : P452Polarisation::kHorizontal;
+  in.press = o.pressure;
+  in.temp = o.temperature;
+  return in;
+}
+
+/// The supplied profile: its zones in the program's codes, its clutter_m
+/// column or the clutter height on land, the centre at --lat.
+int readProfile(const PathOptions& o, P452Inputs& in, Io& io) {
+  ProfileCsvLimits limits;
+  limits.maxSamples = kMaxProfileSamples;
+  limits.maxLengthKm = kRangeLimits.max;
+  ProfileColumns table;
+  std::string message;
+  if (!ReadProfileCsv(o.profileFile, limits, table, message)) {
+    io.err << "tarnvale-cli: " << message << "\n";
+    return kExitUsage;
+  }
+  const int n = static_cast<int>(table.dist.size());
+  if (!P452ProfileInputs(table.dist.data(), table.height.data(), table.zone.data(), n, o.clutterHeight, o.dct, o.dcr,
+                         in)) {
+    io.err << "tarnvale-cli: --model " << kP452ModelName << " needs a profile of at least " << kMinSamples
+           << " samples\n";
+    return kExitUsage;
+  }
+  if (!table.clutter.empty()) in.R = table.clutter;
+  in.centreGiven = true;
+  in.phim_n = o.latitude;
+  in.phim_e = std::numeric_limits<double>::quiet_NaN();
+  in.N0 = o.n0;
+  in.DN = o.kFactor > 0.0 ? DeltaNForKFactor(o.kFactor) : o.deltaN;
+  return kExitOk;
+}
+
+int tooShort(const PathOptions& o, const char* message, const CSRTM* terrain, Io& io) {
+  if (o.json) {
+    nlohmann::json j;
+    j["ok"] = false;
+    j["model"] = kP452ModelName;
+    j["message"] = message;
+    if (terrain) j["missingTiles"] = MissingTilesJson(*terrain);
+    io.out << j.dump(2) << "\n";
+  } else {
+    io.out << message << "\n";
+  }
+  return kExitInvalid;
+}
+
+void printJson(const P452Results& r, const PathOptions& o, const CSRTM* terrain, Io& io) {
+  nlohmann::json j;
+  j["ok"] = true;
+  j["model"] = kP452ModelName;
+  j["polarisation"] = o.polarisation;
+  for (const P452Value& v : P452ValueList(r))
+    j[v.name] = std::isfinite(v.value) ? nlohmann::json(v.value) : nlohmann::json();
+  j["pathtype"] = P452PathTypeName(r);
+  if (terrain) j["missingTiles"] = MissingTilesJson(*terrain);
+  io.out << j.dump(2) << "\n";
+}
+
+void printText(const P452Results& r, const P452Inputs& in, Io& io) {
+  char line[256];
+  std::snprintf(line, sizeof line, "ITU-R P.452-18, %s polarisation, %g GHz, %g %% of time, %s path\n",
+                in.polarisation == P452Polarisation::kVertical ? "vertical" : "horizontal", in.f, in.p,
+                r.transHorizon ? "trans-horizon" : "line-of-sight");
+  io.out << line;
+  std::snprintf(line, sizeof line,
+                "Humidity is not used by this model: water vapour 7.5 + 2.5 x (fraction over sea) g/m3,\n"
+                "3 g/m3 for troposcatter; the pressure, %g hPa, is taken as dry-air pressure.\n",
+                in.press);
+  io.out << line;
+  const auto values = P452ValueList(r);
+  for (int i = 0; i < kP452ValueCount; ++i) {
+    if (i == 0) io.out << "Losses (gaseous loss included)\n";
+    if (i == kP452LossCount) io.out << "Path\n";
+    const P452Value& v = values[i];
+    char number[32];
+    if (std::isfinite(v.value))
+      std::snprintf(number, sizeof number, "%.4f", v.value);
+    else
+      std::snprintf(number, sizeof number, "-");
+    std::snprintf(line, sizeof line, "  %-8s %12s %-10s %s\n", v.name, number, v.unit, v.meaning);
+    io.out << line;
+  }
+}
+
+}  // namespace
+
+int RunPathP452(const PathOptions& o, Io& io) {
+  if (o.frequency < kMinFrequencyGHz || o.frequency > kMaxFrequencyGHz) {
+    io.err << "tarnvale-cli: --model " << kP452ModelName << " takes frequencies from " << kMinFrequencyGHz << " to "
+           << kMaxFrequencyGHz << " GHz, not " << o.frequency << "\n";
+    return kExitUsage;
+  }
+  if (o.percent < kMinPercent || o.percent > kMaxPercent) {
+    io.err << "tarnvale-cli: --model " << kP452ModelName << " takes time percentages from " << kMinPercent << " to "
+           << kMaxPercent << " %, not " << o.percent << "\n";
+    return kExitUsage;
+  }
+  P452Inputs in = radioInputs(o);
+  std::unique_ptr<CSRTM> terrain;
+  if (!o.profileFile.empty()) {
+    if (const int status = readProfile(o, in, io); status != kExitOk) return status;
+  } else {
+    const bool byRange = o.ends.rx.empty();
+    if (o.ends.tx.empty() || (byRange && (o.rangeKm < 0 || o.bearingDeg < 0))) {
+      io.err << "tarnvale-cli: give --tx and either --rx or --range and --bearing (or --profile FILE)\n";
+      return kExitUsage;
+    }
+    EndsOptions ends = o.ends;
+    if (byRange) ends.rx = ends.tx;  // resolved below from the range and bearing
+    CLocator tx, rx;
+    if (const int status = ResolveEnds(ends, tx, rx, io); status != kExitOk) return status;
+    if (byRange) {
+      rx = Session::ReceiverFromRangeBearing(tx, o.bearingDeg, o.rangeKm);
+      if (!rx.isValid()) {
+        io.err << "Invalid RX Locator\n";
+        return kExitInvalid;
+      }
+    }
+    terrain = std::make_unique<CSRTM>(kTerrainSlots, o.terrain);
+    if (!terrain->isValid()) {
+      io.err << "tarnvale-cli: Initialisation Failure\n";
+      return kExitInvalid;
+    }
+    const CZONES zones(o.terrain);
+    const CRefractivity climate{std::filesystem::path(o.climate)};
+    P452PathOptions options;
+    options.interpolate = o.interpolate;
+    options.clutterHeight = o.clutterHeight;
+    options.dct = o.dct;
+    options.dcr = o.dcr;
+    options.kFactor = o.kFactor;
+    TerrainProfile profile;
+    const bool sampled = P452PathInputs(*terrain, zones, climate, tx, rx, options, profile, in);
+    WarnMissingTiles(*terrain, io);
+    if (!sampled) return tooShort(o, "Path too short", terrain.get(), io);
+  }
+  P452Model model;
+  P452Results results;
+  if (!model.Calculate(in, results)) return tooShort(o, results.error, terrain.get(), io);
+  if (o.json)
+    printJson(results, o, terrain.get(), io);
+  else
+    printText(results, in, io);
+  return kExitOk;
+}
+
+}  // namespace tarnvale::cli
