@@ -10,12 +10,13 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Cli.h"
-#include "geo/LocationText.h"
 #include "cli/MapCommands.h"
-#include "exports/GdalModule.h"
-#include "exports/MapExport.h"
 #include "cli/MissingTilesReport.h"
 #include "climate/Refractivity.h"
+#include "exports/GdalModule.h"
+#include "exports/MapExport.h"
+#include "geo/LocationText.h"
+#include "io/OutputFile.h"
 #include "maps/Coverage.h"
 #include "session/CoverageSetup.h"
 #include "sites/Sites.h"
@@ -67,6 +68,23 @@ struct SiteOutput {
   std::string record;   ///< where its one-line JSON record goes
 };
 
+/// Every file the run will write can be written, and the GDAL module that
+/// writes GeoTIFFs loads: found out before the first point is computed, so
+/// that a long run cannot fail at its end. Names the file that cannot.
+bool outputsWritable(const CoverageOptions& o, const SiteOutput* site, Io& io) {
+  std::vector<std::string> files = {o.out, o.scale, o.geotiff, o.kml, o.kmz};
+  if (o.out.empty() && !o.kml.empty()) files.push_back(std::filesystem::path(o.kml).replace_extension(".png").string());
+  if (site) {
+    files.push_back(site->geotiff);
+    files.push_back(site->record);
+  }
+  std::string why;
+  for (const std::string& file : files)
+    if (!file.empty() && !CanWriteFile(file, why)) return fail(io, why);
+  if ((!o.geotiff.empty() || site) && !gdal::Api(why)) return fail(io, "cannot write GeoTIFFs: " + why);
+  return true;
+}
+
 /// One map around @p tx; with @p site, the batch outputs of that site instead
 /// of the single map's files.
 int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteOutput* site) {
@@ -80,6 +98,7 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
   settings.contrast = o.contrast;
   settings.style = styleNamed(o.style);
   settings.width = settings.height = o.size;
+  if (!outputsWritable(o, site, io)) return kExitInvalid;
 
   CoverageRequest request;
   request.transmitter = tx;

@@ -36,7 +36,7 @@ int RunZoneMap(const ZoneMapOptions& options, Io& io) {
   }
   std::string error;
   if (!WritePng(picture.image, options.out, &error)) {
-    io.err << "tarnvale-cli: cannot write " << options.out << ": " << error << "\n";
+    io.err << "tarnvale-cli: " << error << "\n";
     return kExitInvalid;
   }
   if (options.json) {

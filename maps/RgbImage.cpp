@@ -153,22 +153,25 @@ bool WritePng(const RgbImage& image, const std::string& path, std::string* error
   PutChunk(file, "IDAT", packed);
   PutChunk(file, "IEND", {});
 
+  // Every failure names the file: a run that computed for minutes must not
+  // end on a bare "No such file or directory".
+  const auto cannotWrite = [&path](const std::string& why) { return "cannot write '" + path + "': " + why; };
   const std::string temporary = path + ".part";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return Fail(error, std::strerror(errno));
+    if (!out) return Fail(error, cannotWrite(std::strerror(errno)));
     out.write(file.data(), static_cast<std::streamsize>(file.size()));
     out.close();
     if (!out) {
       const std::string why = std::strerror(errno);
       std::remove(temporary.c_str());
-      return Fail(error, why);
+      return Fail(error, cannotWrite(why));
     }
   }
   if (std::rename(temporary.c_str(), path.c_str()) != 0) {
     const std::string why = std::strerror(errno);
     std::remove(temporary.c_str());
-    return Fail(error, why);
+    return Fail(error, cannotWrite(why));
   }
   return true;
 }

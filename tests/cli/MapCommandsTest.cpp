@@ -5,6 +5,7 @@
 #include <ogr_spatialref.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -240,10 +241,36 @@ TEST_F(MapCommands, PictureScaleAndOverlays) {
   EXPECT_EQ(VSIStatL(("/vsizip/" + kmz + "/doc.kml").c_str(), &stat), 0);
 }
 
-TEST_F(MapCommands, UnwritableOutputExitsWithOne) {
-  const auto r = RunCli(coverage({"--resolution", "16", "--size", "64", "--out", file("no/such/dir/map.png")}));
+TEST_F(MapCommands, UnwritableOutputsStopTheRunBeforeItComputesAndAreNamed) {
+  // A file in the way of a folder, and a folder in the way of a file.
+  std::ofstream(file("plain")) << "x";
+  std::filesystem::create_directory(file("folder"));
+  const struct {
+    std::vector<std::string> options;
+    std::string named;  ///< the file the message names
+  } cases[] = {
+      {{"--out", file("no/such/dir/map.png")}, file("no/such/dir/map.png")},
+      {{"--scale", file("no/such/dir/scale.png")}, file("no/such/dir/scale.png")},
+      {{"--geotiff", file("plain/loss.tif")}, file("plain/loss.tif")},
+      {{"--kml", file("no/map.kml")}, file("no/map.kml")},
+      {{"--kmz", file("folder")}, file("folder")},
+      {{"--out", file("map.png"), "--geotiff", file("no/loss.tif")}, file("no/loss.tif")},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> more = {"--resolution", "16", "--size", "64"};
+    more.insert(more.end(), c.options.begin(), c.options.end());
+    const auto r = RunCli(coverage(more));
+    EXPECT_EQ(r.status, 1) << c.named;
+    EXPECT_NE(r.err.find("tarnvale-cli: cannot write '" + c.named + "'"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "") << "nothing was computed for " << c.named;
+    EXPECT_FALSE(std::filesystem::exists(file("map.png"))) << "no output is written when one cannot be";
+  }
+  // The batch's folder cannot be made where a file stands.
+  std::ofstream(file("sites.dat")) << "A~SU374616\n";
+  const auto r = RunCli({"coverage", "--sites", file("sites.dat"), "--outdir", file("plain/out"), "--terrain",
+                         dir_->str(), "--resolution", "16", "--size", "64"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("tarnvale-cli:"), std::string::npos);
+  EXPECT_NE(r.err.find(file("plain/out")), std::string::npos) << r.err;
 }
 
 TEST_F(MapCommands, TerrainMapWritesThreePicturesWithTheirLabels) {
