@@ -327,9 +327,7 @@ int CoverageSampler::storeHeight(double latitude, double longitude) {
   if (!inside) return h;
   const int south = cellCornerOf(latitude);
   const int west = cellCornerOf(longitude);
-  tile_ = nullptr;
-  for (int s = 0; s < terrain_.slotCount(); ++s)
-    if (terrain_.slot(s).loaded() && terrain_.slot(s).holdsCell(south, west)) tile_ = &terrain_.slot(s);
+  tile_ = terrain_.heldTile(south, west);
   cellSouth_ = south;
   cellWest_ = west;
   return h;

@@ -41,6 +41,15 @@ CSRTM::CSRTM(int slotCount, std::string terrainDirectory) : terrainDirectory_(st
   }
 }
 
+CSRTM::CSRTM(std::shared_ptr<const SharedTileSet> tiles)
+    : terrainDirectory_(tiles ? tiles->terrainDirectory() : std::string()), shared_(std::move(tiles)) {
+  try {
+    availability_.assign(static_cast<std::size_t>(kCellRows) * kCellColumns, shared_ ? 1 : 0);
+  } catch (const std::bad_alloc&) {
+    valid_ = false;
+  }
+}
+
 std::optional<CSRTM::Cell> CSRTM::cellOf(double latitude, double longitude) {
   if (!inRange(latitude, longitude)) return std::nullopt;
   return Cell{CSRTMTILE::cellCorner(latitude), CSRTMTILE::cellCorner(longitude)};
@@ -121,9 +130,9 @@ int CSRTM::heightAt(double latitude, double longitude, bool interpolate) const {
 int CSRTM::plainHeight(double latitude, double longitude) const {
   const auto cell = cellOf(latitude, longitude);
   if (!cell) return kMissingValue;
-  const int s = slotFor(*cell);
-  if (s < 0) return kMissingValue;
-  const CSRTMTILE& tile = slots_[s];
+  const CSRTMTILE* found = tileFor(*cell);
+  if (!found) return kMissingValue;
+  const CSRTMTILE& tile = *found;
   if (!tile.loaded()) return kSeaValue;
   // The node at or south-west of the point.
   const double i = std::trunc(std::fabs(tile.south() - latitude) / kSpacingDeg);
@@ -137,6 +146,54 @@ int CSRTM::slotFor(Cell cell) const {
   if (!available(cell)) return -1;
   const int s = findCell(cell);
   return s >= 0 ? s : loadCell(cell);
+}
+
+const CSRTMTILE* CSRTM::tileFor(Cell cell) const {
+  if (shared_) return sharedTile(cell);
+  const int s = slotFor(cell);
+  return s >= 0 ? &slots_[s] : nullptr;
+}
+
+namespace {
+// Slot of a cell among a store's recent shared tiles: rows 17 apart, so no
+// two cells of a block up to 15 x 15 meet.
+int recentSlot(int flag, int recentTiles) {
+  const int row = flag / kCellColumns, column = flag % kCellColumns;
+  return (row * 17 + column) & (recentTiles - 1);
+}
+}  // namespace
+
+const CSRTMTILE* CSRTM::sharedTile(Cell cell) const {
+  const int flag = flagIndex(cell);
+  if (flag < 0 || !available(cell)) return nullptr;
+  RecentTile& recent = recent_[static_cast<std::size_t>(recentSlot(flag, kRecentTiles))];
+  if (recent.flag == flag) return recent.tile;
+  const CSRTMTILE* tile = shared_->tile(cell.south, cell.west);
+  if (!tile) {
+    availability_[static_cast<std::size_t>(flag)] = 0;
+    try {
+      if (auto record = shared_->missing(cell.south, cell.west)) missingTiles_.push_back(std::move(*record));
+    } catch (const std::bad_alloc&) {
+      // The report is lost; the lookup still answers with the missing value.
+    }
+    return nullptr;
+  }
+  recent.flag = flag;
+  recent.tile = tile;
+  return tile;
+}
+
+const CSRTMTILE* CSRTM::heldTile(int cellSouthDeg, int cellWestDeg) const {
+  if (shared_) {
+    const int flag = flagIndex(Cell{cellSouthDeg, cellWestDeg});
+    if (flag < 0) return nullptr;
+    const RecentTile& recent = recent_[static_cast<std::size_t>(recentSlot(flag, kRecentTiles))];
+    return recent.flag == flag ? recent.tile : nullptr;
+  }
+  const CSRTMTILE* held = nullptr;
+  for (int i = 0; i < slotCount_; ++i)
+    if (slots_[i].holdsCell(cellSouthDeg, cellWestDeg)) held = &slots_[i];
+  return held;
 }
 
 int CSRTM::nodeHeight(Cell home, int latitudeIndex, int longitudeIndex) const {
@@ -159,9 +216,9 @@ int CSRTM::nodeHeight(Cell home, int latitudeIndex, int longitudeIndex) const {
     row = kLastIndex - (latitudeIndex - cell.south * kSamplesPerDegree);
     column = longitudeIndex - cell.west * kSamplesPerDegree;
   }
-  const int s = slotFor(cell);
-  if (s < 0) return kMissingValue;
-  const CSRTMTILE& tile = slots_[s];
+  const CSRTMTILE* found = tileFor(cell);
+  if (!found) return kMissingValue;
+  const CSRTMTILE& tile = *found;
   if (!tile.loaded()) return kSeaValue;
   if (row < 0 || row > kLastIndex || column < 0 || column > kLastIndex) return kSeaValue;
   return tile.sampleAt(row, column);
