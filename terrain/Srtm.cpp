@@ -183,19 +183,6 @@ const CSRTMTILE* CSRTM::sharedTile(Cell cell) const {
   return tile;
 }
 
-const CSRTMTILE* CSRTM::heldTile(int cellSouthDeg, int cellWestDeg) const {
-  if (shared_) {
-    const int flag = flagIndex(Cell{cellSouthDeg, cellWestDeg});
-    if (flag < 0) return nullptr;
-    const RecentTile& recent = recent_[static_cast<std::size_t>(recentSlot(flag, kRecentTiles))];
-    return recent.flag == flag ? recent.tile : nullptr;
-  }
-  const CSRTMTILE* held = nullptr;
-  for (int i = 0; i < slotCount_; ++i)
-    if (slots_[i].holdsCell(cellSouthDeg, cellWestDeg)) held = &slots_[i];
-  return held;
-}
-
 int CSRTM::nodeHeight(Cell home, int latitudeIndex, int longitudeIndex) const {
   // The node lies on the map only where a point there would (-90 <= latitude
   // < 90, -180 <= longitude < 180).

@@ -112,12 +112,15 @@ class CSRTM {
   /// (and for points with no cell).
   bool cellAvailable(double latitude, double longitude) const;
 
-  /// The tile of the cell with this south-west corner when the store holds
-  /// it now, without reading it and without touching the usage scores;
-  /// nullptr otherwise. A slot's tile stays valid until the next lookup that
+  /// The tile of the cell with this south-west corner, loaded as a lookup of
+  /// a point in the cell would load it (and moving the usage scores alike),
+  /// for reading many of its nodes at once; nullptr when the cell has no
+  /// readable tile. A slot's tile stays valid until the next lookup that
   /// loads a tile, a shared set's for the set's life.
   /// @param cellSouthDeg, cellWestDeg the corner (whole degrees)
-  const CSRTMTILE* heldTile(int cellSouthDeg, int cellWestDeg) const;
+  const CSRTMTILE* cellTile(int cellSouthDeg, int cellWestDeg) const {
+    return tileFor(Cell{cellSouthDeg, cellWestDeg});
+  }
   /// The set a store made over one reads through, or nullptr.
   const SharedTileSet* sharedTiles() const { return shared_.get(); }
 

@@ -36,10 +36,16 @@ TEST(CoverageSamplerOnRealGround, GivesTheGeneralSamplersProfileToTheLastBit) {
   std::mt19937_64 random(452);
   std::uniform_real_distribution<double> anyBearing(0.0, 360.0);
   for (int i = 0; i < 12; ++i) bearings.push_back(anyBearing(random));
-  // Odd and even sample counts, both fits, and paths too long for a fit.
-  const double lengths[] = {0.1, 0.137, 0.5, 3.3, 10.0, 29.99, 30.5, 59.9, 60.5, 85.0};
+  // Odd and even sample counts, every fit, and paths too long for one.
+  const double lengths[] = {0.1, 0.137, 0.5, 3.3, 10.0, 29.99, 30.5, 59.9, 85.0, 149.0, 299.0, 449.0, 599.0, 610.0};
   const double k = 4.0 / 3.0;
 
+  // Beside the tiles' own cells, places towards the poles without tiles,
+  // where only the zone codes tell (Svalbard's coasts among them): pointAt
+  // wavers most there.
+  cells.emplace_back(64, 10);
+  cells.emplace_back(78, 11);
+  cells.emplace_back(-67, 110);
   TerrainProfile general, fast;
   long paths = 0;
   for (const auto& [south, west] : cells) {

@@ -80,20 +80,20 @@ TEST_F(SharedTiles, AStoreOverTheSetGivesTheHeightsOfAStoreWithSlots) {
   EXPECT_TRUE(shared.cellAvailable(51.5, -1.5));
 }
 
-TEST_F(SharedTiles, HeldTilesAreTheOnesLookupsRead) {
+TEST_F(SharedTiles, CellTilesAreTheOnesLookupsRead) {
   auto set = std::make_shared<const SharedTileSet>(dir_.str());
   CSRTM shared(set);
   CSRTM slots(srtm::kDefaultSlots, dir_.str());
   for (const CSRTM* store : {&shared, &slots}) {
-    EXPECT_EQ(store->heldTile(51, -2), nullptr);
-    store->heightAt(51.5, -1.5, false);
-    const CSRTMTILE* held = store->heldTile(51, -2);
-    ASSERT_NE(held, nullptr);
-    EXPECT_TRUE(held->holdsCell(51, -2));
-    EXPECT_EQ(store->heldTile(52, -2), nullptr);
-    EXPECT_EQ(store->heldTile(-91, 0), nullptr);
+    const CSRTMTILE* tile = store->cellTile(51, -2);
+    ASSERT_NE(tile, nullptr);
+    EXPECT_TRUE(tile->holdsCell(51, -2));
+    EXPECT_EQ(tile->sampleAt(1200 - 600, 600), store->heightAt(51.5, -1.5, false));
+    EXPECT_EQ(store->cellTile(51, -1), nullptr);  // absent
+    EXPECT_EQ(store->cellTile(-91, 0), nullptr);  // off the map
   }
-  EXPECT_EQ(shared.heldTile(51, -2), set->tile(51, -2));
+  EXPECT_EQ(shared.cellTile(52, -2), set->tile(52, -2));
+  EXPECT_EQ(slots.missingTiles().size(), shared.missingTiles().size());
 }
 
 TEST_F(SharedTiles, ManyThreadsReadEachTileOnce) {
