@@ -87,5 +87,32 @@ TEST(CoverageSamplerOnRealGround, GivesTheGeneralSamplersProfileToTheLastBit) {
   EXPECT_GT(sampler.exactPaths(), 0);
 }
 
+
+TEST(CoverageSamplerOnRealGround, PathsFromSvalbardKeepTheGeneralSamplersZones) {
+  // Two paths (found by search) whose first sample pointAt placed across a
+  // zone cell's edge from the transmitter: at 80 N it wavers in longitude by
+  // more than 4e-6 degree, where the coverage sampler's fit once trusted the
+  // transmitter's own position. Sea against coastal land.
+  test::TempDir dir;
+  if (!test::MakeRealTerrain(dir)) GTEST_SKIP() << "shared real data absent (set TARNVALE_SHARED_DATA)";
+  CSRTM generalStore(srtm::kDefaultSlots, dir.path().string());
+  CSRTM coverageStore(srtm::kDefaultSlots, dir.path().string());
+  CZONES zones(dir.path().string());
+  zones.zoneAt(0.0, 0.0);
+  CoverageSampler sampler(coverageStore, zones);
+  const double paths[][4] = {{79.895435029503403, 16.733337569424403, 80.134504468162078, 15.239069957342954},
+                             {79.791220154251889, 13.950004612861088, 79.697975066180447, 12.220988120397614}};
+  TerrainProfile general, fast;
+  for (const auto& p : paths) {
+    CPath path;
+    path.setEnds(p[0], p[1], p[2], p[3]);
+    ASSERT_TRUE(SampleProfile(general, path, 4.0 / 3.0, true, false, generalStore, zones));
+    ASSERT_TRUE(sampler.sample(fast, p[0], p[1], p[2], p[3], 4.0 / 3.0));
+    ASSERT_EQ(fast.n, general.n);
+    EXPECT_NE(general.zone[0], zones.zoneAt(p[0], p[1]));  // the wavering made a difference
+    for (int i = 0; i < general.n; ++i) ASSERT_EQ(fast.zone[i], general.zone[i]) << p[0] << " sample " << i;
+  }
+}
+
 }  // namespace
 }  // namespace tarnvale
