@@ -90,8 +90,8 @@ struct WorkerState {
     const CLocator& tx = job.tx;
     if (!sampler.sample(profile, tx.latitude(), tx.longitude(), latitude, longitude, k)) return false;
     const double meanLatitude = (tx.latitude() + latitude) / 2.0;
-    if (!model->CalculateProfile(profile, meanLatitude, in.n0, deltaN, in.model.frequency, in.model.percent,
-                                 in.model.txHeight, in.model.rxHeight, true))
+    if (!model->CalculateCoverageProfile(profile, meanLatitude, in.n0, deltaN, in.model.frequency, in.model.percent,
+                                         in.model.txHeight, in.model.rxHeight))
       return false;
     loss = model->results().Lb + model->profile().pathLength * in.gasPerKm;
     return true;

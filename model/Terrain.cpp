@@ -80,21 +80,24 @@ bool CTerrain::sampleAndAnalyse(const CSRTM& terrain, const CZONES& zones, const
   return analyse();
 }
 
+bool CTerrain::suppliedProfileFits(const TerrainProfile& supplied) const {
+  const int n = supplied.n;
+  if (n < 1 || n > TerrainProfile::kCapacity) return false;
+  // Checked in a plain loop without early exits, which the compiler
+  // vectorises: a coverage run passes every point's profile through here.
+  bool increasing = true;
+  for (int i = 1; i < n; ++i) increasing &= supplied.dist[i] > supplied.dist[i - 1];
+  return increasing && supplied.pathLength >= 0.1;
+}
+
 bool CTerrain::CalculateProfile(const TerrainProfile& supplied, double meanLatitude, double N0, double deltaN,
                                 double frequency, double percent, double txAntennaHeight, double rxAntennaHeight,
                                 bool coverage) {
   if (!start(coverage, N0, deltaN, frequency, percent, txAntennaHeight, rxAntennaHeight)) return false;
   r_.meanLatitude = meanLatitude;
+  if (!suppliedProfileFits(supplied)) return false;
   const int n = supplied.n;
-  if (n < 1 || n > TerrainProfile::kCapacity) return false;
-  // Checked and copied in plain loops without early exits, which the compiler
-  // vectorises: a coverage run passes every point's profile through here.
-  bool increasing = true;
-  for (int i = 1; i < n; ++i) increasing &= supplied.dist[i] > supplied.dist[i - 1];
-  if (!increasing) return false;
   const double length = supplied.pathLength;
-  if (!(length >= 0.1)) return false;
-
   profile_.n = n;
   profile_.pathLength = length;
   std::copy_n(supplied.dist.begin(), n, profile_.dist.begin());
@@ -114,6 +117,42 @@ bool CTerrain::CalculateProfile(const TerrainProfile& supplied, double meanLatit
     }
   }
   if (!coverage) profile_.midBulge = 125.0 * length * length / re;
+  return analyse();
+}
+
+bool CTerrain::CalculateCoverageProfile(TerrainProfile& profile, double meanLatitude, double N0, double deltaN,
+                                        double frequency, double percent, double txAntennaHeight,
+                                        double rxAntennaHeight) {
+  const auto full = [](const TerrainProfile& q) {
+    const auto capacity = static_cast<std::size_t>(TerrainProfile::kCapacity);
+    return q.dist.size() == capacity && q.height.size() == capacity && q.zone.size() == capacity &&
+           q.curvature.size() == capacity;
+  };
+  if (!full(profile))
+    return CalculateProfile(profile, meanLatitude, N0, deltaN, frequency, percent, txAntennaHeight, rxAntennaHeight,
+                            true);
+  if (!start(true, N0, deltaN, frequency, percent, txAntennaHeight, rxAntennaHeight)) return false;
+  r_.meanLatitude = meanLatitude;
+  if (!suppliedProfileFits(profile)) return false;
+  const int n = profile.n;
+  profile_.n = n;
+  profile_.pathLength = profile.pathLength;
+  profile_.dist.swap(profile.dist);
+  profile_.height.swap(profile.height);
+  profile_.zone.swap(profile.zone);
+  profile_.curvature.swap(profile.curvature);
+  // The highest sample as CalculateProfile's loop finds it, four at a time:
+  // a sampler's heights are whole metres (no NaN, no negative zero), whose
+  // greatest is the same in any order.
+  const double* h = profile_.height.data();
+  double lanes[4] = {-9999.0, -9999.0, -9999.0, -9999.0};
+  int i = 0;
+  for (; i + 4 <= n; i += 4)
+    for (int l = 0; l < 4; ++l) lanes[l] = lanes[l] < h[i + l] ? h[i + l] : lanes[l];
+  double maxHeight = std::max(std::max(lanes[0], lanes[1]), std::max(lanes[2], lanes[3]));
+  for (; i < n; ++i) maxHeight = std::max(maxHeight, h[i]);
+  profile_.maxHeight = maxHeight;
+  std::fill_n(profile_.curvature.begin(), n, 0.0);
   return analyse();
 }
 
@@ -148,34 +187,46 @@ void CTerrain::zoneStatistics() {
   // anything, so members would be read and written again at every sample.
   const double* dist = p.dist.data();
   const std::uint8_t* zone = p.zone.data();
-  // Each sample stands for half the distance between its neighbours.
-  auto share = [&](int i) {
-    if (n < 2) return 0.0;
-    if (i == 0) return (dist[1] - dist[0]) / 2.0;
-    if (i == n - 1) return (dist[n - 1] - dist[n - 2]) / 2.0;
-    return (dist[i + 1] - dist[i - 1]) / 2.0;
-  };
+  // Each sample stands for half the distance between its neighbours, the
+  // ends for half their one spacing; worked out first, in a loop free of
+  // branches.
+  double* share = scratch_.data();
+  if (n >= 2) {
+    share[0] = (dist[1] - dist[0]) / 2.0;
+    for (int i = 1; i < n - 1; ++i) share[i] = (dist[i + 1] - dist[i - 1]) / 2.0;
+    share[n - 1] = (dist[n - 1] - dist[n - 2]) / 2.0;
+  } else if (n == 1) {
+    share[0] = 0.0;
+  }
+  // The sums run sample by sample in order, run by run of one zone code. The
+  // shares are positive (the distances increase), so a land or inland run
+  // grows along a run of codes and is at its longest at the run's end.
   double sea = 0.0, landRun = 0.0, inlandRun = 0.0;
   double dtm = 0.0, dlm = 0.0;
   int firstSea = -1, lastSea = -1;
-  for (int i = 0; i < n; ++i) {
-    const double s = share(i);
+  for (int i = 0; i < n;) {
     const std::uint8_t code = zone[i];
+    int end = i + 1;
+    while (end < n && zone[end] == code) ++end;
     if (code == kZoneSea) {
-      sea += s;
+      for (int k = i; k < end; ++k) sea += share[k];
       landRun = 0.0;
       if (firstSea < 0) firstSea = i;
-      lastSea = i;
-    } else {
-      landRun += s;
+      lastSea = end - 1;
+      inlandRun = 0.0;
+    } else if (code == kZoneInland) {
+      for (int k = i; k < end; ++k) {
+        landRun += share[k];
+        inlandRun += share[k];
+      }
       dtm = std::max(dtm, landRun);
-    }
-    if (code == kZoneInland) {
-      inlandRun += s;
       dlm = std::max(dlm, inlandRun);
     } else {
+      for (int k = i; k < end; ++k) landRun += share[k];
+      dtm = std::max(dtm, landRun);
       inlandRun = 0.0;
     }
+    i = end;
   }
   r_.dtm = dtm;
   r_.dlm = dlm;

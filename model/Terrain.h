@@ -103,6 +103,16 @@ class CTerrain {
                         double frequency, double percent, double txAntennaHeight, double rxAntennaHeight,
                         bool coverage = false);
 
+  /// CalculateProfile with coverage true, for a profile a coverage sampler
+  /// fills point after point: its arrays are taken in exchange for the
+  /// model's own instead of being copied, so @p profile comes back holding
+  /// the model's earlier arrays (of the same size, contents unspecified) for
+  /// the sampler to fill again. Heights must be whole metres or at least
+  /// neither NaN nor negative zero. A profile whose arrays do not hold
+  /// TerrainProfile::kCapacity samples is copied as CalculateProfile does.
+  bool CalculateCoverageProfile(TerrainProfile& profile, double meanLatitude, double N0, double deltaN,
+                                double frequency, double percent, double txAntennaHeight, double rxAntennaHeight);
+
   const PathModelResults& results() const { return r_; }
   /// The sampled profile; its first and last height include the antenna heights.
   const TerrainProfile& profile() const { return profile_; }
@@ -122,6 +132,9 @@ class CTerrain {
                         bool coverage, bool interpolate);
   bool start(bool coverage, double N0, double deltaN, double frequency, double percent, double txAntennaHeight,
              double rxAntennaHeight);
+  /// The checks CalculateProfile makes of a supplied profile: 1 ... kCapacity
+  /// samples, distances increasing, at least 0.1 km long.
+  bool suppliedProfileFits(const TerrainProfile& supplied) const;
   bool analyse();
   void zoneStatistics();
   bool beta0Step();
