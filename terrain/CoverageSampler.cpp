@@ -130,40 +130,38 @@ TARNVALE_CPU_CLONES void locateFitted(const double* __restrict latitudes, const 
                                       double txLongitude, double wavering, int zoneRow0, int zoneColumn0,
                                       int* __restrict cells, int* __restrict nodes, int* __restrict zoneCells) {
   constexpr double kMargin = CoverageSampler::kFitMargin;
+  constexpr double kNodes = srtm::kSamplesPerDegree;
+  constexpr double kZoneCellsPerNode = 1.0 / kNodesPerZoneCell;  // within 1e-16 of 1 / 20
+  constexpr double kWindow = CoverageSampler::kZoneWindow;
+  const double row0 = zoneRow0, column0 = zoneColumn0;
   for (int i = 0; i < n; ++i) {
     const double latitude = latitudes[i], longitude = longitudes[i];
-    // A fitted path keeps within a degree or two of its ends, far inside
-    // the range of the conversions; a point off the map's range (over the
-    // antimeridian) is located all the same and then marked.
+    // A fitted path keeps within a degree or two of its ends; a point off the
+    // map's range (over the antimeridian) is located all the same and then
+    // marked. All of it in whole numbers held exactly as doubles.
     const bool inside = (latitude >= srtm::kMinLatitude) & (latitude < srtm::kMaxLatitude) &
                         (longitude >= srtm::kMinLongitude) & (longitude < srtm::kMaxLongitude);
-    const double q = latitude * srtm::kSamplesPerDegree;
-    const double p = longitude * srtm::kSamplesPerDegree;
-    const int qt = static_cast<int>(q), pt = static_cast<int>(p);
-    const int row = qt - (q < qt);  // floor: the node line at or south of the sample
-    const int column = pt - (p < pt);
+    const double q = latitude * kNodes, p = longitude * kNodes;
+    const double row = std::floor(q), column = std::floor(p);  // the node lines at or south-west of the sample
     // Distances (node spacings) to the nearest node lines; pointAt's point may
     // lie further off in longitude by its wavering, which falls as the
     // distance from the transmitter's meridian grows.
     const double qd = std::min(q - row, 1.0 - (q - row));
     const double pd = std::min(p - column, 1.0 - (p - column));
     const bool clear = inside & (qd >= kMargin) & ((pd - kMargin) * std::fabs(longitude - txLongitude) >= wavering);
-    // The cell holding node line `row`, for rows of either sign: 1200 whole
-    // degrees are added first so that the division truncates as a floor.
-    const int south = (row + kPoleNodes) / srtm::kSamplesPerDegree - 90;
-    const int west = (column + kAntimeridianNodes) / srtm::kSamplesPerDegree - 180;
-    const int tileRow = srtm::kLastIndex - (row - south * srtm::kSamplesPerDegree);
-    const int tileColumn = column - west * srtm::kSamplesPerDegree;
-    const int cell = (south - srtm::kSouthmostCell) * srtm::kCellColumns + (west - srtm::kWestmostCell);
-    cells[i] = clear ? cell : kExact;
-    nodes[i] = tileRow * srtm::kTileEdge + tileColumn;
-    // Zone rows count from the North Pole, columns from 180 W.
-    const int zoneRow = (kPoleNodes - 1 - row) / kNodesPerZoneCell - zoneRow0;
-    const int zoneColumn = (column + kAntimeridianNodes) / kNodesPerZoneCell - zoneColumn0;
-    const bool inWindow = (static_cast<unsigned>(zoneRow) < static_cast<unsigned>(CoverageSampler::kZoneWindow)) &
-                          (static_cast<unsigned>(zoneColumn) < static_cast<unsigned>(CoverageSampler::kZoneWindow));
-    const int zoneCell = zoneRow * CoverageSampler::kZoneWindow + zoneColumn;
-    zoneCells[i] = clear ? (inWindow ? zoneCell : kZoneOutside) : kZoneSet;
+    const double south = std::floor(latitude), west = std::floor(longitude);  // the cell, as node line `row` names it
+    const double node = (srtm::kLastIndex - (row - south * kNodes)) * srtm::kTileEdge + (column - west * kNodes);
+    const double cell = (south - srtm::kSouthmostCell) * srtm::kCellColumns + (west - srtm::kWestmostCell);
+    cells[i] = clear ? static_cast<int>(cell) : kExact;
+    nodes[i] = static_cast<int>(node);
+    // Zone rows count from the North Pole, columns from 180 W; the products
+    // by 1/20 of whole numbers below 2^18 fall on the right side of every
+    // whole number.
+    const double zoneRow = std::floor((kPoleNodes - 1 - row) * kZoneCellsPerNode) - row0;
+    const double zoneColumn = std::floor((column + kAntimeridianNodes) * kZoneCellsPerNode) - column0;
+    const bool inWindow = (zoneRow >= 0.0) & (zoneRow < kWindow) & (zoneColumn >= 0.0) & (zoneColumn < kWindow);
+    const double zoneCell = zoneRow * kWindow + zoneColumn;
+    zoneCells[i] = clear ? (inWindow ? static_cast<int>(zoneCell) : kZoneOutside) : kZoneSet;
   }
 }
 
