@@ -66,10 +66,8 @@ int greatestEdgeOfAll(const double* __restrict x, const double* __restrict h, do
 // time of every coverage point. For a positive ray cosine the parameter
 // orders the samples as the key c|c| / (u w) does (c the clearance), as both
 // are the parameter's signed square over one positive constant. The key
-// needs no root, and its division is by a single-precision reciprocal of
-// u w (eight to a vector instruction, where double divisions go four at
-// a time and slower): it is bracketed below and above with room for that
-// reciprocal's error and every rounding of both ways of working it out; only the samples
+// needs one division and no root, and is bracketed below and above with
+// room for every rounding of both ways of working it out; only the samples
 // whose upper bound reaches the greatest lower bound can hold the greatest
 // parameter, and only those are worked out exactly, in order. The index and
 // value found are therefore those of greatestEdgeOfAll, to the last bit.
@@ -83,20 +81,16 @@ TARNVALE_CPU_CLONES int greatestEdge(const double* __restrict x, const double* _
   const double xa = x[a], xb = x[b], ha = h[a], hb = h[b];
   const double span = xb - xa;
   // Products u w below this would magnify the absolute slack of underflowed
-  // keys past kTiny. u w is least at an end of the range, and at most
-  // (span / 2)^2, which must stay well within single precision's range.
+  // keys past kTiny. u w is least at an end of the range.
   constexpr double kLeastProduct = 1e-12;
-  constexpr double kGreatestSpan = 1e15;
   const double endProducts = std::min((x[first] - xa) * (xb - x[first]), (x[last] - xa) * (xb - x[last]));
-  if (!(cosAlpha > 0.0) || !(radiusKm > 0.0) || !(wavelengthM > 0.0) || !(span > 0.0) || !(span <= kGreatestSpan) ||
-      !std::isfinite(ha) || !std::isfinite(hb) || !(endProducts >= kLeastProduct))
+  if (!(cosAlpha > 0.0) || !(radiusKm > 0.0) || !(wavelengthM > 0.0) || !(span > 0.0) || !std::isfinite(ha) ||
+      !std::isfinite(hb) || !(endProducts >= kLeastProduct))
     return all();
 
   constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
   constexpr double kClearanceSlack = 64.0 * kEpsilon;  // both clearances lie within ~12 epsilon of the true one
-  // Relative room for the keys: the reciprocal's two roundings to single
-  // precision (2^-23 together) and the roundings of the keys, with room.
-  constexpr double kWiden = 4e-7;
+  constexpr double kWiden = 1e-12;                     // relative room for the roundings of the keys
   constexpr double kTiny = 1e-290;                     // absolute room for keys that underflow
   const double inverseDiameter = 1.0 / (2.0 * radiusKm);
   const double inverseSpan = 1.0 / span;
@@ -108,7 +102,7 @@ TARNVALE_CPU_CLONES int greatestEdge(const double* __restrict x, const double* _
     const double clearance = bulge + h[i] - chord;
     const double slack =
         kClearanceSlack * (std::fabs(bulge) + std::fabs(h[i]) + (std::fabs(ha * w) + std::fabs(hb * u)) * inverseSpan);
-    const double inverseProduct = static_cast<double>(1.0f / static_cast<float>(u * w));
+    const double inverseProduct = 1.0 / (u * w);
     const double low = clearance - slack;
     const double high = clearance + slack;
     const double keyLow = low * std::fabs(low) * inverseProduct;
