@@ -3,6 +3,7 @@
 #include "model/Terrain.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -51,9 +52,31 @@ bool CTerrain::start(bool coverage, double N0, double deltaN, double frequency, 
   r_.txAntennaHeight = txAntennaHeight;
   r_.rxAntennaHeight = rxAntennaHeight;
   r_.hullCount = 0;
+  updateInputTerms();
   // A lapse of 157 N-units/km or more has no effective Earth (flat or
   // concave); such a path has no valid result.
   return std::isfinite(r_.k50) && r_.k50 > 0.0;
+}
+
+void CTerrain::updateInputTerms() {
+  // Compared bit for bit: a zero of the other sign gives other powers.
+  const auto same = [](double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); };
+  const double f = r_.frequency;
+  if (!termsSet_ || !same(f, terms_.frequency)) {
+    terms_.frequency = f;
+    terms_.log10Frequency = std::log10(f);
+    terms_.cubeRootFrequency = std::pow(f, 1.0 / 3.0);
+    const double logHalfF = std::log10(f / 2.0);
+    terms_.troposcatterFrequency = 25.0 * std::log10(f) - 2.5 * logHalfF * logHalfF;
+  }
+  const double p = r_.percent;
+  if (!termsSet_ || !same(p, terms_.percent)) {
+    terms_.percent = p;
+    terms_.enhancementLog = loss::EnhancementLog(p);
+    terms_.troposcatterPercent = 10.125 * std::pow(std::log10(50.0 / p), 0.7);
+    terms_.inverseNormal = loss::InverseNormal(p / 100.0);
+  }
+  termsSet_ = true;
 }
 
 bool CTerrain::CalculatePath(const CSRTM& terrain, const CZONES& zones, const CLocator& tx, const CLocator& rx,
@@ -242,7 +265,9 @@ void CTerrain::zoneStatistics() {
 
 bool CTerrain::beta0Step() {
   if (profile_.pathLength < 0.001) return false;
-  r_.beta0 = loss::Beta0(r_.meanLatitude, r_.dtm, r_.dlm);
+  tau_ = loss::InlandTau(r_.dlm);
+  r_.beta0 = loss::Beta0OfTau(r_.meanLatitude, r_.dtm, tau_);
+  interpolation_ = loss::InterpolationFactorOf(r_.percent, terms_.inverseNormal, r_.beta0);
   return true;
 }
 
