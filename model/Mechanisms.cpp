@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "geo/CpuClones.h"
 #include "model/LossFunctions.h"
@@ -122,18 +119,7 @@ TARNVALE_CPU_CLONES int greatestEdge(const double* __restrict x, const double* _
   };
   // A sample whose upper bound lies below the floor is certainly below
   // another sample; a NaN bound is never skipped.
-  int i = first;
-#if defined(__SSE2__)
-  const __m128d floors = _mm_set1_pd(floor);
-  for (; i + 1 <= last; i += 2) {
-    const int below = _mm_movemask_pd(_mm_cmplt_pd(_mm_loadu_pd(upper + i), floors));
-    if (below == 3) continue;
-    if (!(below & 1)) candidate(i);
-    if (!(below & 2)) candidate(i + 1);
-  }
-#endif
-  for (; i <= last; ++i)
-    if (!(upper[i] < floor)) candidate(i);
+  search::ForEachNotBelow(upper, first, last, floor, candidate);
   best = greatest;
   return edge;
 }
