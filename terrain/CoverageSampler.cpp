@@ -232,14 +232,24 @@ double CoverageSampler::wavering(double txLatitude, double rxLatitude) {
   // beyond its ends'. pointAt's error in longitude (radians) times the sine
   // of the distance from the transmitter's meridian stays below
   // (5e-16 / (cos lat cos lat1) + 3.3e-16) (measured: below half of it), here
-  // with room of kWaveringRoom; the sine is at least 0.9 times the angle
-  // for the 0.3 radian at most that a fitted path reaches.
-  constexpr double kDegToRad = std::numbers::pi / 180.0;
+  // with room of kWaveringRoom and both cosines taken at the whole degree at
+  // or above that greatest latitude, from a table; the sine is at least 0.9
+  // times the angle for the 0.3 radian at most that a fitted path reaches.
+  struct Table {
+    double bound[91];
+    Table() {
+      constexpr double kDegToRad = std::numbers::pi / 180.0;
+      for (int degree = 0; degree <= 90; ++degree) {
+        const double cosine = std::cos(degree * kDegToRad);
+        const double radians = kWaveringRoom * (kWaveringAcross / (cosine * cosine) + kWaveringFloor);
+        // Radians x radians into node spacings x degrees.
+        bound[degree] = radians / (kDegToRad * kDegToRad) * srtm::kSamplesPerDegree / 0.9;
+      }
+    }
+  };
+  static const Table table;
   const double highest = std::min(90.0, std::max(std::fabs(txLatitude), std::fabs(rxLatitude)) + 1.0);
-  const double cosines = std::cos(highest * kDegToRad) * std::cos(txLatitude * kDegToRad);
-  const double radians = kWaveringRoom * (kWaveringAcross / cosines + kWaveringFloor);
-  // Radians x radians into node spacings x degrees.
-  return radians / (kDegToRad * kDegToRad) * srtm::kSamplesPerDegree / 0.9;
+  return table.bound[static_cast<int>(std::ceil(highest))];
 }
 
 void CoverageSampler::centreZoneWindow(double txLatitude, double txLongitude) {
