@@ -1,5 +1,6 @@
 #include "terrain/SharedTileSet.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -13,27 +14,37 @@ struct SharedTileSet::Entry {
   std::optional<MissingTile> missing;    // set only when no readable file was found
 };
 
-SharedTileSet::SharedTileSet(std::string terrainDirectory) : terrainDirectory_(std::move(terrainDirectory)) {}
+SharedTileSet::SharedTileSet(std::string terrainDirectory, int tileLimit)
+    : terrainDirectory_(std::move(terrainDirectory)), tileLimit_(static_cast<std::size_t>(std::max(tileLimit, 0))) {}
 
 SharedTileSet::~SharedTileSet() = default;
 
-SharedTileSet::Entry* SharedTileSet::entryFor(int cellSouthDeg, int cellWestDeg) const {
+SharedTileSet::Entry* SharedTileSet::entryFor(int cellSouthDeg, int cellWestDeg, bool& overLimit) const {
+  overLimit = false;
   const int row = cellSouthDeg - kSouthmostCell;
   const int column = cellWestDeg - kWestmostCell;
   if (row < 0 || row >= kCellRows || column < 0 || column >= kCellColumns) return nullptr;
   const int key = row * kCellColumns + column;
   try {
     std::lock_guard lock(mutex_);
+    const auto found = entries_.find(key);
+    if (found != entries_.end()) return found->second.get();
+    if (entries_.size() >= tileLimit_) {
+      overLimit = true;
+      return nullptr;
+    }
     std::unique_ptr<Entry>& entry = entries_[key];
-    if (!entry) entry = std::make_unique<Entry>();
+    entry = std::make_unique<Entry>();
     return entry.get();
   } catch (const std::exception&) {  // no memory for the entry, or the mutex failed
     return nullptr;
   }
 }
 
-const CSRTMTILE* SharedTileSet::tile(int cellSouthDeg, int cellWestDeg) const {
-  Entry* entry = entryFor(cellSouthDeg, cellWestDeg);
+const CSRTMTILE* SharedTileSet::tile(int cellSouthDeg, int cellWestDeg, bool* overLimit) const {
+  bool over = false;
+  Entry* entry = entryFor(cellSouthDeg, cellWestDeg, over);
+  if (overLimit) *overLimit = over;
   if (!entry) return nullptr;
   try {
     // The first thread to ask reads the tile; any other asking meanwhile

@@ -2,6 +2,7 @@
 // SharedTileSet: the terrain tiles of one coverage run, each read once and
 // then shared read-only by the run's worker threads.
 #include <atomic>
+#include <cstddef>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -21,8 +22,12 @@ namespace tarnvale {
 /// slots each would read the same tiles again and again.
 ///
 /// Memory: 2 884 802 bytes for each tile read, so bounded by the tiles the
-/// lookups touched; nothing is released before the set goes. A cell whose
-/// tile cannot be read is remembered with the reason and never tried again.
+/// lookups touched, and at most tileLimit cells (kDefaultTileLimit, about
+/// 740 MB of tiles) are taken in: a map wider than that (a range of several
+/// hundred km) leaves the cells beyond to the stores' own slots, which read
+/// them again as they need them. Nothing is released before the set goes. A
+/// cell whose tile cannot be read is remembered with the reason and never
+/// tried again.
 ///
 /// Thread safety: every member may be called from any number of threads at
 /// once. A thread that asks for a tile another thread is reading waits for
@@ -30,9 +35,14 @@ namespace tarnvale {
 /// deleted.
 class SharedTileSet {
  public:
+  /// Cells a set takes in unless told otherwise.
+  static constexpr int kDefaultTileLimit = 256;
+
   /// @param terrainDirectory directory of the .hgt files, with or without a
   ///        trailing '/'; empty for the working directory
-  explicit SharedTileSet(std::string terrainDirectory);
+  /// @param tileLimit cells taken in at most (their tiles held or known
+  ///        missing)
+  explicit SharedTileSet(std::string terrainDirectory, int tileLimit = kDefaultTileLimit);
   ~SharedTileSet();
   SharedTileSet(const SharedTileSet&) = delete;
   SharedTileSet& operator=(const SharedTileSet&) = delete;
@@ -42,9 +52,13 @@ class SharedTileSet {
   /// throws.
   /// @param cellSouthDeg corner latitude (whole degrees, -90 ... 89)
   /// @param cellWestDeg corner longitude (whole degrees, -180 ... 179)
+  /// @param overLimit set to true when the answer is nullptr because the set
+  ///        has taken in tileLimit other cells already (the cell is not
+  ///        tried: read it elsewhere), else to false
   /// @return the tile, valid and unchanged for the set's life; nullptr for a
-  ///         cell off the map, a tile that cannot be read, or no memory
-  const CSRTMTILE* tile(int cellSouthDeg, int cellWestDeg) const;
+  ///         cell off the map, a tile that cannot be read, no memory, or a
+  ///         cell over the limit
+  const CSRTMTILE* tile(int cellSouthDeg, int cellWestDeg, bool* overLimit = nullptr) const;
 
   /// Why the cell's tile could not be read, once tile() has answered nullptr
   /// for it for want of a readable file; nothing otherwise (also when memory
@@ -62,11 +76,12 @@ class SharedTileSet {
 
  private:
   struct Entry;
-  /// The cell's entry, made when first asked for; nullptr off the map or
-  /// without memory.
-  Entry* entryFor(int cellSouthDeg, int cellWestDeg) const;
+  /// The cell's entry, made when first asked for; nullptr off the map,
+  /// without memory or over the limit (then @p overLimit is set).
+  Entry* entryFor(int cellSouthDeg, int cellWestDeg, bool& overLimit) const;
 
   std::string terrainDirectory_;
+  std::size_t tileLimit_;
   mutable std::mutex mutex_;  // guards entries_ (the map, not the entries)
   mutable std::unordered_map<int, std::unique_ptr<Entry>> entries_;
   mutable std::atomic<int> tilesRead_{0};

@@ -1,5 +1,6 @@
 #include "terrain/Srtm.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <stdexcept>
@@ -41,13 +42,11 @@ CSRTM::CSRTM(int slotCount, std::string terrainDirectory) : terrainDirectory_(st
   }
 }
 
-CSRTM::CSRTM(std::shared_ptr<const SharedTileSet> tiles)
-    : terrainDirectory_(tiles ? tiles->terrainDirectory() : std::string()), shared_(std::move(tiles)) {
-  try {
-    availability_.assign(static_cast<std::size_t>(kCellRows) * kCellColumns, shared_ ? 1 : 0);
-  } catch (const std::bad_alloc&) {
-    valid_ = false;
-  }
+CSRTM::CSRTM(std::shared_ptr<const SharedTileSet> tiles, int slotCount)
+    : CSRTM(slotCount, tiles ? tiles->terrainDirectory() : std::string()) {
+  shared_ = std::move(tiles);
+  // Without a set no cell has a tile.
+  if (!shared_) std::fill(availability_.begin(), availability_.end(), std::uint8_t{0});
 }
 
 std::optional<CSRTM::Cell> CSRTM::cellOf(double latitude, double longitude) {
@@ -166,11 +165,24 @@ int recentSlot(int flag, int recentTiles) {
 const CSRTMTILE* CSRTM::sharedTile(Cell cell) const {
   const int flag = flagIndex(cell);
   if (flag < 0 || !available(cell)) return nullptr;
+  std::uint8_t& availability = availability_[static_cast<std::size_t>(flag)];
+  const auto fromSlots = [&]() -> const CSRTMTILE* {
+    const int s = slotFor(cell);
+    return s >= 0 ? &slots_[s] : nullptr;
+  };
+  if (availability == kOwnSlots) return fromSlots();
   RecentTile& recent = recent_[static_cast<std::size_t>(recentSlot(flag, kRecentTiles))];
   if (recent.flag == flag) return recent.tile;
-  const CSRTMTILE* tile = shared_->tile(cell.south, cell.west);
+  bool overLimit = false;
+  const CSRTMTILE* tile = shared_->tile(cell.south, cell.west, &overLimit);
+  if (overLimit) {
+    // The set holds as many cells as it may: this one is read into the
+    // store's own slots, as a store without a set would read it.
+    availability = kOwnSlots;
+    return fromSlots();
+  }
   if (!tile) {
-    availability_[static_cast<std::size_t>(flag)] = 0;
+    availability = 0;
     try {
       if (auto record = shared_->missing(cell.south, cell.west)) missingTiles_.push_back(std::move(*record));
     } catch (const std::bad_alloc&) {

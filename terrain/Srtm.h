@@ -36,7 +36,10 @@ namespace tarnvale {
 /// set: it has no slots of its own, and several stores on several threads
 /// share the tiles the set has read, each read once (a coverage run's
 /// workers). Its heights are those of a store with slots on the same
-/// directory.
+/// directory. Such a store holds no tile itself while the set takes its
+/// cells in: beside the availability flags it keeps 4 kB of pointers to the
+/// tiles it used last, so that the set (and its lock) is asked only for a
+/// cell not seen lately.
 ///
 /// Thread safety: none. Lookups are const but move tiles in and out of the
 /// cache and update usage scores; use one store from one thread at a time.
@@ -48,10 +51,13 @@ class CSRTM {
   /// @param terrainDirectory directory of the .hgt files, with or without a
   ///        trailing '/'; empty for the working directory
   CSRTM(int slotCount, std::string terrainDirectory);
-  /// A store without slots that reads through @p tiles (slotCount() is 0).
+  /// A store that reads through @p tiles. Its slots serve only the cells
+  /// the set will not take in (beyond its limit), and take no memory until
+  /// one is needed.
   /// @param tiles the shared set; a null set answers every lookup with the
   ///        missing value
-  explicit CSRTM(std::shared_ptr<const SharedTileSet> tiles);
+  /// @param slotCount slots for the cells beyond the set's limit
+  explicit CSRTM(std::shared_ptr<const SharedTileSet> tiles, int slotCount = srtm::kDefaultSlots);
   virtual ~CSRTM() = default;
   CSRTM(const CSRTM&) = delete;
   CSRTM& operator=(const CSRTM&) = delete;
@@ -185,6 +191,9 @@ class CSRTM {
     const CSRTMTILE* tile = nullptr;
   };
   static constexpr int kRecentTiles = 256;  // a power of two
+  // An availability flag of a store over a set: the cell is read into the
+  // store's own slots (the set would not take it in).
+  static constexpr std::uint8_t kOwnSlots = 2;
   mutable std::array<RecentTile, kRecentTiles> recent_{};
 };
 

@@ -42,7 +42,6 @@ TEST_F(SharedTiles, AStoreOverTheSetGivesTheHeightsOfAStoreWithSlots) {
   auto set = std::make_shared<const SharedTileSet>(dir_.str());
   CSRTM shared(set);
   CSRTM slots(srtm::kDefaultSlots, dir_.str());
-  EXPECT_EQ(shared.slotCount(), 0);
   EXPECT_TRUE(shared.isValid());
   EXPECT_EQ(shared.sharedTiles(), set.get());
   // Across all four cells, on their edges and corners, plain and interpolated.
@@ -78,6 +77,28 @@ TEST_F(SharedTiles, AStoreOverTheSetGivesTheHeightsOfAStoreWithSlots) {
   EXPECT_FALSE(set->missing(10, 10));  // never asked for
   EXPECT_FALSE(shared.cellAvailable(52.5, -0.5));
   EXPECT_TRUE(shared.cellAvailable(51.5, -1.5));
+}
+
+TEST_F(SharedTiles, CellsBeyondTheLimitAreReadIntoTheStoresOwnSlots) {
+  // A set that takes in two cells: the stores read the others themselves,
+  // with the same heights and the same reports of missing tiles.
+  auto set = std::make_shared<const SharedTileSet>(dir_.str(), 2);
+  CSRTM shared(set);
+  CSRTM slots(srtm::kDefaultSlots, dir_.str());
+  for (double lat = 51.2; lat <= 52.9; lat += 0.0531)
+    for (double lon = -1.9; lon <= -0.1; lon += 0.0417)
+      for (bool interpolate : {false, true})
+        ASSERT_EQ(shared.heightAt(lat, lon, interpolate), slots.heightAt(lat, lon, interpolate)) << lat << ", " << lon;
+  EXPECT_EQ(set->tilesRead(), 2);
+  ASSERT_EQ(shared.missingTiles().size(), slots.missingTiles().size());
+  for (std::size_t i = 0; i < slots.missingTiles().size(); ++i)
+    EXPECT_EQ(shared.missingTiles()[i].name, slots.missingTiles()[i].name);
+  const SharedTileSet none(dir_.str(), 0);
+  bool overLimit = false;
+  EXPECT_EQ(none.tile(51, -2, &overLimit), nullptr);
+  EXPECT_TRUE(overLimit);
+  EXPECT_NE(set->tile(51, -2, &overLimit), nullptr);
+  EXPECT_FALSE(overLimit);
 }
 
 TEST_F(SharedTiles, CellTilesAreTheOnesLookupsRead) {
