@@ -145,7 +145,7 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
   std::string error;
   const bool wantPicture = !o.out.empty() || !o.scale.empty() || !o.kml.empty() || !o.kmz.empty();
   if (wantPicture) {
-    CSRTM terrain(srtm::kDefaultSlots, o.terrain);
+    CSRTM terrain(values.tiles);  // the run's own tiles: none is read again
     const CoveragePicture picture = RenderCoverage(terrain, tx, job.grid, values, settings);
     const OverlayBox box = CoverageOverlayBox(job.grid, settings.width, settings.height);
     std::string png = o.out;

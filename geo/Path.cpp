@@ -69,6 +69,7 @@ void CPath::solve() {
   // The cosine pointAlong takes of the bearing in degrees, worked once for
   // every point a path is sampled at.
   cosBearing_ = std::cos(bearing_ * kRadToDeg * kDegToRad);
+  sinBearing_ = std::fabs(std::sin(bearing_ * kRadToDeg * kDegToRad));
 }
 
 void CPath::rangeBearing(double& rangeKm, double& bearingDeg) const {
@@ -78,6 +79,19 @@ void CPath::rangeBearing(double& rangeKm, double& bearingDeg) const {
 
 void CPath::pointAt(double distanceKm, double& latitude, double& longitude) const {
   pointAlong(bearing_ * kRadToDeg, cosBearing_, distanceKm, latitude, longitude);
+}
+
+void CPath::steadyPointAt(double distanceKm, double& latitude, double& longitude) const {
+  const double delta = distanceKm * (1.0 / kPathEarthRadiusKm);
+  const double sinLat = cosBearing_ * std::sin(delta) * cosLat1_ + std::cos(delta) * sinLat1_;
+  const double lat = std::asin(sinLat);  // as pointAt works it out
+  // The east and north components of the way from end 1's meridian, both
+  // well conditioned however small the angle between them.
+  const double dLon = std::atan2(sinBearing_ * std::sin(delta) * cosLat1_, std::cos(delta) - sinLat1_ * sinLat);
+  const double bearingDeg = bearing_ * kRadToDeg;
+  const double lon = (bearingDeg < 0.0 || bearingDeg >= 180.0) ? lon1_ - dLon : lon1_ + dLon;
+  latitude = lat * kRadToDeg;
+  longitude = lon * kRadToDeg;
 }
 
 void CPath::pointAlong(double bearingDeg, double distanceKm, double& latitude, double& longitude) const {

@@ -11,6 +11,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "terrain/CoverageSampler.h"
 
@@ -75,8 +76,8 @@ struct WorkQueue {
 /// One worker's own objects: the model, the terrain store and the sampler over
 /// them. Neither the model nor the store may be shared between threads.
 struct WorkerState {
-  WorkerState(const CoverageJob& job, const CZONES& zones)
-      : terrain(kWorkerSlots, job.terrainDirectory), sampler(terrain, zones), job(job) {}
+  WorkerState(const CoverageJob& job, std::shared_ptr<const SharedTileSet> tiles, const CZONES& zones)
+      : terrain(std::move(tiles)), sampler(terrain, zones), job(job) {}
 
   /// The same point as CoveragePointLoss gives, through the faster sampler
   /// and the model's analysis of a supplied profile.
@@ -89,8 +90,8 @@ struct WorkerState {
     const CLocator& tx = job.tx;
     if (!sampler.sample(profile, tx.latitude(), tx.longitude(), latitude, longitude, k)) return false;
     const double meanLatitude = (tx.latitude() + latitude) / 2.0;
-    if (!model->CalculateProfile(profile, meanLatitude, in.n0, deltaN, in.model.frequency, in.model.percent,
-                                 in.model.txHeight, in.model.rxHeight, true))
+    if (!model->CalculateCoverageProfile(profile, meanLatitude, in.n0, deltaN, in.model.frequency, in.model.percent,
+                                         in.model.txHeight, in.model.rxHeight))
       return false;
     loss = model->results().Lb + model->profile().pathLength * in.gasPerKm;
     return true;
@@ -105,7 +106,7 @@ struct WorkerState {
 
 void runWorker(const CoverageJob& job, const CZONES& zones, std::stop_token stop, CoverageValues& values,
                WorkQueue& queue) {
-  WorkerState worker(job, zones);
+  WorkerState worker(job, values.tiles, zones);
   const CoverageGrid& grid = job.grid;
   const double nan = std::numeric_limits<double>::quiet_NaN();
   constexpr int kPointsPerReport = 16;
@@ -163,6 +164,7 @@ CoverageValues RunCoverage(const CoverageJob& job, const CZONES& zones, std::sto
     values.loss.assign(total, std::numeric_limits<double>::quiet_NaN());
     values.state.assign(total, PointState::NotComputed);
     values.columnDone.assign(static_cast<std::size_t>(n), 0);
+    values.tiles = job.tiles ? job.tiles : std::make_shared<const SharedTileSet>(job.terrainDirectory);
   } catch (const std::bad_alloc&) {
     return CoverageValues{};  // n = 0: no memory for the map
   }

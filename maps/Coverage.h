@@ -5,6 +5,7 @@
 // in monochrome, colour or over terrain, the scale and the transmitter mark).
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "maps/RgbImage.h"
 #include "maps/TerrainMap.h"
 #include "model/ModelDriver.h"
+#include "terrain/SharedTileSet.h"
 #include "terrain/Srtm.h"
 
 namespace tarnvale {
@@ -36,8 +38,6 @@ inline constexpr int kMarkerCorner = 10;
 /// so that the lightest and the darkest 20 % each take one end colour.
 inline constexpr double kHueLow = 0.2;
 inline constexpr double kHueHigh = 0.8;
-/// Tile slots of each worker's terrain store.
-inline constexpr int kWorkerSlots = 9;
 
 }  // namespace coverage
 
@@ -102,8 +102,13 @@ struct CoverageJob {
   CLocator tx;
   CoverageGrid grid;
   CoverageInputs inputs;
-  /// Directory of the .hgt tiles; each worker opens its own store on it.
+  /// Directory of the .hgt tiles.
   std::string terrainDirectory;
+  /// The tiles the workers share, each read once for the whole run; empty:
+  /// RunCoverage makes a set on terrainDirectory. A set kept from an earlier
+  /// map of the same directory (CoverageValues::tiles) spares reading its
+  /// tiles again.
+  std::shared_ptr<const SharedTileSet> tiles;
   /// Worker threads; 0 or less: one per hardware thread.
   int threads = 0;
 };
@@ -128,6 +133,9 @@ struct CoverageValues {
   bool cancelled = false;
   int threads = 0;         ///< workers that ran
   double seconds = 0.0;    ///< wall time of the computation
+  /// The tiles the run read, for drawing its terrain without reading them
+  /// again (a CSRTM over them); null when nothing was computed.
+  std::shared_ptr<const SharedTileSet> tiles;
 
   std::size_t index(int j, int k) const { return static_cast<std::size_t>(j) * n + static_cast<std::size_t>(k); }
   int columnsDone() const;
@@ -145,7 +153,8 @@ struct CoverageCallbacks {
 };
 
 /// Computes the map on job.threads workers, each with its own model object and
-/// terrain store; @p zones is shared read-only (it is opened first on the
+/// terrain store over one set of tiles, so that each tile the map needs is
+/// read once; @p zones is shared read-only (it is opened first on the
 /// calling thread). Columns are handed out west to east; each value depends
 /// only on its point, so the result is the same for any number of threads.
 /// A stop request ends every worker after its current point (well within

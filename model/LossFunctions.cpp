@@ -32,28 +32,46 @@ double InverseNormal(double x) {
   return -inverseNormalLowerHalf(1.0 - x);
 }
 
-double Enhancement(double q, double dlt, double dlr) {
+double EnhancementScale(double dlt, double dlr) { return 2.6 * (1.0 - std::exp(-0.1 * (dlt + dlr))); }
+
+double EnhancementLog(double q) {
   q = std::clamp(q, kMinPercent, kMaxPercent);
-  return 2.6 * (1.0 - std::exp(-0.1 * (dlt + dlr))) * std::log10(q / 50.0);
+  return std::log10(q / 50.0);
+}
+
+double Enhancement(double q, double dlt, double dlr) { return EnhancementScale(dlt, dlr) * EnhancementLog(q); }
+
+double InterpolationFactorOf(double p, double inverseNormalP, double beta0) {
+  if (p > 50.0) return 0.0;
+  if (p <= beta0) return 1.0;
+  return inverseNormalP / InverseNormal(beta0 / 100.0);
 }
 
 double InterpolationFactor(double p, double beta0) {
   if (p > 50.0) return 0.0;
   if (p <= beta0) return 1.0;
-  return InverseNormal(p / 100.0) / InverseNormal(beta0 / 100.0);
+  return InterpolationFactorOf(p, InverseNormal(p / 100.0), beta0);
 }
 
 double AngularBlend(double theta) { return 1.0 - 0.5 * (1.0 + std::tanh(3.0 * 0.8 * (theta - 0.3) / 0.3)); }
 
 double DistanceBlend(double d) { return 1.0 - 0.5 * (1.0 + std::tanh(3.0 * 0.5 * (d - 20.0) / 20.0)); }
 
-double FreeSpaceLoss(double frequency, double d) {
+double FreeSpaceLossOfLog(double log10Frequency, double d) {
   if (!(d > 0.0)) return 0.0;
-  return 92.44 + 20.0 * std::log10(frequency) + 20.0 * std::log10(d);
+  return 92.44 + 20.0 * log10Frequency + 20.0 * std::log10(d);
 }
 
-double Beta0(double meanLatitude, double dtm, double dlm) {
-  const double tau = 1.0 - std::exp(-4.12e-4 * std::pow(dlm, 2.41));
+double FreeSpaceLoss(double frequency, double d) {
+  if (!(d > 0.0)) return 0.0;
+  return FreeSpaceLossOfLog(std::log10(frequency), d);
+}
+
+double InlandTau(double dlm) { return 1.0 - std::exp(-4.12e-4 * std::pow(dlm, 2.41)); }
+
+double Beta0(double meanLatitude, double dtm, double dlm) { return Beta0OfTau(meanLatitude, dtm, InlandTau(dlm)); }
+
+double Beta0OfTau(double meanLatitude, double dtm, double tau) {
   double mu1 = std::pow(std::pow(10.0, -dtm / (16.0 - 6.6 * tau)) + std::pow(10.0, -5.0 * (0.496 + 0.354 * tau)), 0.2);
   if (mu1 > 1.0) mu1 = 1.0;
   const double phi = std::fabs(meanLatitude);

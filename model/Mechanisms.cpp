@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "geo/CpuClones.h"
 #include "model/LossFunctions.h"
@@ -122,18 +119,7 @@ TARNVALE_CPU_CLONES int greatestEdge(const double* __restrict x, const double* _
   };
   // A sample whose upper bound lies below the floor is certainly below
   // another sample; a NaN bound is never skipped.
-  int i = first;
-#if defined(__SSE2__)
-  const __m128d floors = _mm_set1_pd(floor);
-  for (; i + 1 <= last; i += 2) {
-    const int below = _mm_movemask_pd(_mm_cmplt_pd(_mm_loadu_pd(upper + i), floors));
-    if (below == 3) continue;
-    if (!(below & 1)) candidate(i);
-    if (!(below & 2)) candidate(i + 1);
-  }
-#endif
-  for (; i <= last; ++i)
-    if (!(upper[i] < floor)) candidate(i);
+  search::ForEachNotBelow(upper, first, last, floor, candidate);
   best = greatest;
   return edge;
 }
@@ -154,7 +140,7 @@ bool CTerrain::diffraction() {
   const double lambda = 0.3 / f;
   const double ae = kEarthRadiusKm * r_.k50;
 
-  r_.Lbfsg = loss::FreeSpaceLoss(f, d);
+  r_.Lbfsg = loss::FreeSpaceLossOfLog(terms_.log10Frequency, d);
   r_.Lm = r_.Lt = r_.Lr = 0.0;
 
   // Principal edge: the sample with the greatest diffraction parameter over
@@ -187,7 +173,9 @@ bool CTerrain::diffraction() {
   r_.Lm = lm;
   if (!horizonAnalysis(e)) return false;
 
-  auto es = [&](double q) { return loss::Enhancement(q, r_.dlt, r_.dlr); };
+  // Es at 50 %, beta0 and p: one scale for the three.
+  const double scale = loss::EnhancementScale(r_.dlt, r_.dlr);
+  auto es = [&](double q) { return scale * (q == r_.percent ? terms_.enhancementLog : loss::EnhancementLog(q)); };
   if (lm == 0.0) {
     r_.lineOfSight = true;
     r_.Lbd50 = r_.Lbfsg + es(50.0);
@@ -242,7 +230,7 @@ bool CTerrain::diffraction() {
       (lr > 0.0 && r_.rxEdge >= 1) ? loss::KnifeEdgeLoss(edgeParameter(r_.rxEdge, e, n - 1, aBeta, lambda)) : 0.0;
   const double ldBeta =
       nuBeta > -0.78 ? lmBeta + (1.0 - std::exp(-lmBeta / 6.0)) * (0.04 * span + ltBeta + lrBeta + 10.0) : 0.0;
-  r_.Ldp = ld50 + loss::InterpolationFactor(r_.percent, r_.beta0) * (ldBeta - ld50);
+  r_.Ldp = ld50 + interpolation_ * (ldBeta - ld50);
   r_.Lbd = r_.Lb0p + r_.Ldp;
   return true;
 }
@@ -259,10 +247,10 @@ void CTerrain::ducting() {
   const double thetaT2 = r_.theta_t - 0.1 * dlt;
   const double thetaR2 = r_.theta_r - 0.1 * dlr;
   const double ast = thetaT2 > 0.0 ? 20.0 * std::log10(1.0 + 0.361 * thetaT2 * std::sqrt(f * dlt)) +
-                                         0.264 * thetaT2 * std::pow(f, 1.0 / 3.0)
+                                         0.264 * thetaT2 * terms_.cubeRootFrequency
                                    : 0.0;
   const double asr = thetaR2 > 0.0 ? 20.0 * std::log10(1.0 + 0.361 * thetaR2 * std::sqrt(f * dlr)) +
-                                         0.264 * thetaR2 * std::pow(f, 1.0 / 3.0)
+                                         0.264 * thetaR2 * terms_.cubeRootFrequency
                                    : 0.0;
   // Over-sea coupling near the coast.
   const double act = (r_.omega >= 0.75 && r_.dct <= dlt && r_.dct <= 5.0)
@@ -272,9 +260,9 @@ void CTerrain::ducting() {
                          ? -3.0 * std::exp(-0.25 * r_.dcr * r_.dcr) *
                                (1.0 + std::tanh(0.07 * (50.0 - p.height[n - 1])))
                          : 0.0;
-  const double af = 102.45 + 20.0 * std::log10(f) + 20.0 * std::log10(dlt + dlr) + ast + asr + act + acr;
+  const double af = 102.45 + 20.0 * terms_.log10Frequency + 20.0 * std::log10(dlt + dlr) + ast + asr + act + acr;
 
-  const double tau = 1.0 - std::exp(-4.12e-4 * std::pow(r_.dlm, 2.41));
+  const double tau = tau_;
   double alpha = -0.6 - 3.5e-9 * std::pow(d, 3.1) * tau;
   if (alpha < -3.4) alpha = -3.4;
   const double rootSum = std::sqrt(r_.hte) + std::sqrt(r_.hre);
@@ -297,21 +285,18 @@ void CTerrain::ducting() {
                        std::exp(-(9.51 - 4.8 * logBeta + 0.198 * logBeta * logBeta) * 1e-6 * std::pow(d, 1.13));
   const double ratio = r_.percent / beta;
   const double ap = -12.0 + (1.2 + 0.0037 * d) * std::log10(ratio) + 12.0 * std::pow(ratio, gamma);
-  const double gammaD = 5e-5 * ae * std::pow(f, 1.0 / 3.0);
+  const double gammaD = 5e-5 * ae * terms_.cubeRootFrequency;
   r_.Lba = af + gammaD * thetaPrime + ap;
 }
 
 bool CTerrain::troposcatter() {
   if (!initialised_) return false;
   const double d = profile_.pathLength;
-  const double f = r_.frequency;
   const double ae = kEarthRadiusKm * r_.k50;
   r_.theta = 1000.0 * d / ae + r_.theta_t + r_.theta_r;
   if (d > 0.0) {
-    const double logHalfF = std::log10(f / 2.0);
-    const double lf = 25.0 * std::log10(f) - 2.5 * logHalfF * logHalfF;
-    r_.Lbs = 190.1 + lf + 20.0 * std::log10(d) + 0.573 * r_.theta - 0.15 * r_.N0 -
-             10.125 * std::pow(std::log10(50.0 / r_.percent), 0.7);
+    r_.Lbs = 190.1 + terms_.troposcatterFrequency + 20.0 * std::log10(d) + 0.573 * r_.theta - 0.15 * r_.N0 -
+             terms_.troposcatterPercent;
   } else {
     r_.Lbs = 0.0;
   }
@@ -322,7 +307,7 @@ void CTerrain::overall() {
   const double d = profile_.pathLength;
   const double fj = loss::AngularBlend(r_.theta);
   const double fk = loss::DistanceBlend(d);
-  const double fi = loss::InterpolationFactor(r_.percent, r_.beta0);
+  const double fi = interpolation_;
   const double lminb0p = r_.percent >= r_.beta0
                              ? r_.Lbd50 + (r_.Lb0beta + (1.0 - r_.omega) * r_.Ldp - r_.Lbd50) * fi
                              : r_.Lb0p + (1.0 - r_.omega) * r_.Ldp;

@@ -3,6 +3,7 @@
 #include "model/Terrain.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -51,9 +52,31 @@ bool CTerrain::start(bool coverage, double N0, double deltaN, double frequency, 
   r_.txAntennaHeight = txAntennaHeight;
   r_.rxAntennaHeight = rxAntennaHeight;
   r_.hullCount = 0;
+  updateInputTerms();
   // A lapse of 157 N-units/km or more has no effective Earth (flat or
   // concave); such a path has no valid result.
   return std::isfinite(r_.k50) && r_.k50 > 0.0;
+}
+
+void CTerrain::updateInputTerms() {
+  // Compared bit for bit: a zero of the other sign gives other powers.
+  const auto same = [](double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); };
+  const double f = r_.frequency;
+  if (!termsSet_ || !same(f, terms_.frequency)) {
+    terms_.frequency = f;
+    terms_.log10Frequency = std::log10(f);
+    terms_.cubeRootFrequency = std::pow(f, 1.0 / 3.0);
+    const double logHalfF = std::log10(f / 2.0);
+    terms_.troposcatterFrequency = 25.0 * std::log10(f) - 2.5 * logHalfF * logHalfF;
+  }
+  const double p = r_.percent;
+  if (!termsSet_ || !same(p, terms_.percent)) {
+    terms_.percent = p;
+    terms_.enhancementLog = loss::EnhancementLog(p);
+    terms_.troposcatterPercent = 10.125 * std::pow(std::log10(50.0 / p), 0.7);
+    terms_.inverseNormal = loss::InverseNormal(p / 100.0);
+  }
+  termsSet_ = true;
 }
 
 bool CTerrain::CalculatePath(const CSRTM& terrain, const CZONES& zones, const CLocator& tx, const CLocator& rx,
@@ -80,21 +103,24 @@ bool CTerrain::sampleAndAnalyse(const CSRTM& terrain, const CZONES& zones, const
   return analyse();
 }
 
+bool CTerrain::suppliedProfileFits(const TerrainProfile& supplied) const {
+  const int n = supplied.n;
+  if (n < 1 || n > TerrainProfile::kCapacity) return false;
+  // Checked in a plain loop without early exits, which the compiler
+  // vectorises: a coverage run passes every point's profile through here.
+  bool increasing = true;
+  for (int i = 1; i < n; ++i) increasing &= supplied.dist[i] > supplied.dist[i - 1];
+  return increasing && supplied.pathLength >= 0.1;
+}
+
 bool CTerrain::CalculateProfile(const TerrainProfile& supplied, double meanLatitude, double N0, double deltaN,
                                 double frequency, double percent, double txAntennaHeight, double rxAntennaHeight,
                                 bool coverage) {
   if (!start(coverage, N0, deltaN, frequency, percent, txAntennaHeight, rxAntennaHeight)) return false;
   r_.meanLatitude = meanLatitude;
+  if (!suppliedProfileFits(supplied)) return false;
   const int n = supplied.n;
-  if (n < 1 || n > TerrainProfile::kCapacity) return false;
-  // Checked and copied in plain loops without early exits, which the compiler
-  // vectorises: a coverage run passes every point's profile through here.
-  bool increasing = true;
-  for (int i = 1; i < n; ++i) increasing &= supplied.dist[i] > supplied.dist[i - 1];
-  if (!increasing) return false;
   const double length = supplied.pathLength;
-  if (!(length >= 0.1)) return false;
-
   profile_.n = n;
   profile_.pathLength = length;
   std::copy_n(supplied.dist.begin(), n, profile_.dist.begin());
@@ -114,6 +140,42 @@ bool CTerrain::CalculateProfile(const TerrainProfile& supplied, double meanLatit
     }
   }
   if (!coverage) profile_.midBulge = 125.0 * length * length / re;
+  return analyse();
+}
+
+bool CTerrain::CalculateCoverageProfile(TerrainProfile& profile, double meanLatitude, double N0, double deltaN,
+                                        double frequency, double percent, double txAntennaHeight,
+                                        double rxAntennaHeight) {
+  const auto full = [](const TerrainProfile& q) {
+    const auto capacity = static_cast<std::size_t>(TerrainProfile::kCapacity);
+    return q.dist.size() == capacity && q.height.size() == capacity && q.zone.size() == capacity &&
+           q.curvature.size() == capacity;
+  };
+  if (!full(profile))
+    return CalculateProfile(profile, meanLatitude, N0, deltaN, frequency, percent, txAntennaHeight, rxAntennaHeight,
+                            true);
+  if (!start(true, N0, deltaN, frequency, percent, txAntennaHeight, rxAntennaHeight)) return false;
+  r_.meanLatitude = meanLatitude;
+  if (!suppliedProfileFits(profile)) return false;
+  const int n = profile.n;
+  profile_.n = n;
+  profile_.pathLength = profile.pathLength;
+  profile_.dist.swap(profile.dist);
+  profile_.height.swap(profile.height);
+  profile_.zone.swap(profile.zone);
+  profile_.curvature.swap(profile.curvature);
+  // The highest sample as CalculateProfile's loop finds it, four at a time:
+  // a sampler's heights are whole metres (no NaN, no negative zero), whose
+  // greatest is the same in any order.
+  const double* h = profile_.height.data();
+  double lanes[4] = {-9999.0, -9999.0, -9999.0, -9999.0};
+  int i = 0;
+  for (; i + 4 <= n; i += 4)
+    for (int l = 0; l < 4; ++l) lanes[l] = lanes[l] < h[i + l] ? h[i + l] : lanes[l];
+  double maxHeight = std::max(std::max(lanes[0], lanes[1]), std::max(lanes[2], lanes[3]));
+  for (; i < n; ++i) maxHeight = std::max(maxHeight, h[i]);
+  profile_.maxHeight = maxHeight;
+  std::fill_n(profile_.curvature.begin(), n, 0.0);
   return analyse();
 }
 
@@ -148,34 +210,46 @@ void CTerrain::zoneStatistics() {
   // anything, so members would be read and written again at every sample.
   const double* dist = p.dist.data();
   const std::uint8_t* zone = p.zone.data();
-  // Each sample stands for half the distance between its neighbours.
-  auto share = [&](int i) {
-    if (n < 2) return 0.0;
-    if (i == 0) return (dist[1] - dist[0]) / 2.0;
-    if (i == n - 1) return (dist[n - 1] - dist[n - 2]) / 2.0;
-    return (dist[i + 1] - dist[i - 1]) / 2.0;
-  };
+  // Each sample stands for half the distance between its neighbours, the
+  // ends for half their one spacing; worked out first, in a loop free of
+  // branches.
+  double* share = scratch_.data();
+  if (n >= 2) {
+    share[0] = (dist[1] - dist[0]) / 2.0;
+    for (int i = 1; i < n - 1; ++i) share[i] = (dist[i + 1] - dist[i - 1]) / 2.0;
+    share[n - 1] = (dist[n - 1] - dist[n - 2]) / 2.0;
+  } else if (n == 1) {
+    share[0] = 0.0;
+  }
+  // The sums run sample by sample in order, run by run of one zone code. The
+  // shares are positive (the distances increase), so a land or inland run
+  // grows along a run of codes and is at its longest at the run's end.
   double sea = 0.0, landRun = 0.0, inlandRun = 0.0;
   double dtm = 0.0, dlm = 0.0;
   int firstSea = -1, lastSea = -1;
-  for (int i = 0; i < n; ++i) {
-    const double s = share(i);
+  for (int i = 0; i < n;) {
     const std::uint8_t code = zone[i];
+    int end = i + 1;
+    while (end < n && zone[end] == code) ++end;
     if (code == kZoneSea) {
-      sea += s;
+      for (int k = i; k < end; ++k) sea += share[k];
       landRun = 0.0;
       if (firstSea < 0) firstSea = i;
-      lastSea = i;
-    } else {
-      landRun += s;
+      lastSea = end - 1;
+      inlandRun = 0.0;
+    } else if (code == kZoneInland) {
+      for (int k = i; k < end; ++k) {
+        landRun += share[k];
+        inlandRun += share[k];
+      }
       dtm = std::max(dtm, landRun);
-    }
-    if (code == kZoneInland) {
-      inlandRun += s;
       dlm = std::max(dlm, inlandRun);
     } else {
+      for (int k = i; k < end; ++k) landRun += share[k];
+      dtm = std::max(dtm, landRun);
       inlandRun = 0.0;
     }
+    i = end;
   }
   r_.dtm = dtm;
   r_.dlm = dlm;
@@ -191,7 +265,9 @@ void CTerrain::zoneStatistics() {
 
 bool CTerrain::beta0Step() {
   if (profile_.pathLength < 0.001) return false;
-  r_.beta0 = loss::Beta0(r_.meanLatitude, r_.dtm, r_.dlm);
+  tau_ = loss::InlandTau(r_.dlm);
+  r_.beta0 = loss::Beta0OfTau(r_.meanLatitude, r_.dtm, tau_);
+  interpolation_ = loss::InterpolationFactorOf(r_.percent, terms_.inverseNormal, r_.beta0);
   return true;
 }
 

@@ -103,6 +103,16 @@ class CTerrain {
                         double frequency, double percent, double txAntennaHeight, double rxAntennaHeight,
                         bool coverage = false);
 
+  /// CalculateProfile with coverage true, for a profile a coverage sampler
+  /// fills point after point: its arrays are taken in exchange for the
+  /// model's own instead of being copied, so @p profile comes back holding
+  /// the model's earlier arrays (of the same size, contents unspecified) for
+  /// the sampler to fill again. Heights must be whole metres or at least
+  /// neither NaN nor negative zero. A profile whose arrays do not hold
+  /// TerrainProfile::kCapacity samples is copied as CalculateProfile does.
+  bool CalculateCoverageProfile(TerrainProfile& profile, double meanLatitude, double N0, double deltaN,
+                                double frequency, double percent, double txAntennaHeight, double rxAntennaHeight);
+
   const PathModelResults& results() const { return r_; }
   /// The sampled profile; its first and last height include the antenna heights.
   const TerrainProfile& profile() const { return profile_; }
@@ -122,6 +132,9 @@ class CTerrain {
                         bool coverage, bool interpolate);
   bool start(bool coverage, double N0, double deltaN, double frequency, double percent, double txAntennaHeight,
              double rxAntennaHeight);
+  /// The checks CalculateProfile makes of a supplied profile: 1 ... kCapacity
+  /// samples, distances increasing, at least 0.1 km long.
+  bool suppliedProfileFits(const TerrainProfile& supplied) const;
   bool analyse();
   void zoneStatistics();
   bool beta0Step();
@@ -144,6 +157,27 @@ class CTerrain {
   std::vector<double> scratch_;
   // The line-of-sight verdict of the last horizon search.
   bool horizonSight_ = false;
+  // Terms of the losses that depend on the frequency or on the time
+  // percentage alone, worked out again only when that input changes (a
+  // coverage run passes the same two to every point); each as the loss
+  // functions work it out.
+  struct InputTerms {
+    double frequency = 0.0;              ///< GHz, as last worked out for (or NaN before)
+    double log10Frequency = 0.0;         ///< log10 f
+    double cubeRootFrequency = 0.0;      ///< f^(1/3) by std::pow
+    double troposcatterFrequency = 0.0;  ///< the frequency term Lf of the troposcatter loss
+    double percent = 0.0;                ///< %, as last worked out for (or NaN before)
+    double enhancementLog = 0.0;         ///< loss::EnhancementLog(p)
+    double troposcatterPercent = 0.0;    ///< the percentage term of the troposcatter loss
+    double inverseNormal = 0.0;          ///< I(p / 100)
+  };
+  void updateInputTerms();
+  InputTerms terms_;
+  bool termsSet_ = false;
+  // Per point, for two steps each: beta0's and the ducting loss's tau, and
+  // the interpolation factor Fi(p, beta0).
+  double tau_ = 0.0;
+  double interpolation_ = 0.0;
   PathModelResults r_;
   CPath path_;
   CLocator tx_;

@@ -1,8 +1,9 @@
 #pragma once
 // The profile of one coverage point, sampled faster than the general sampler
 // with the same samples: the great circle is evaluated by a polynomial fitted
-// to exact points of the path, and heights are read straight from the tile
-// the previous sample used.
+// to exact points of the path, samples are located by whole-number arithmetic
+// on their node indices, and heights are read straight from the tiles.
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -15,41 +16,61 @@ namespace tarnvale {
 
 /// Samples coverage-run profiles (at most 250 samples, no interpolation, no
 /// bulge) as SampleProfile does with its coverage flag, for paths of any
-/// length, with the same heights and zone codes. Positions along paths up to
-/// kFitMaxKm come from a Chebyshev polynomial of degree 3 or 5 fitted to exact
-/// CPath::pointAt points; it agrees with pointAt to about 1e-13 degree
-/// (checked on every path at the last sample, falling back to pointAt beyond
-/// 1e-10 degree). pointAt itself wavers by up to about 2e-6 degree in
-/// longitude on paths close to a meridian (the arc cosine near 1), so every
-/// sample within kNodeLineMargin of a line of tile nodes, where the two could
-/// pick different nodes, takes the exact point instead; about one sample in
-/// a hundred.
+/// length, with the same heights and zone codes.
+///
+/// Positions along paths up to kFitMaxKm come from a polynomial fitted at
+/// Chebyshev nodes to points of the path's great circle
+/// (CPath::steadyPointAt), with more nodes for longer paths (kFitClassKm,
+/// kFitClassNodes); it agrees with them to about 1e-13 degree (checked on
+/// every path at the last sample, falling back to pointAt beyond
+/// kFitCheckDeg). pointAt's latitudes are those points' own; its longitudes
+/// waver about them by up to about 3e-8 radian close to the transmitter's
+/// meridian (the arc cosine near 1), falling as the inverse of the distance
+/// from it. A sample is placed by pointAt itself wherever the two could pick
+/// different nodes: within kFitMargin node spacings of a line of tile
+/// nodes, or in longitude within that and the wavering's bound (with room
+/// kWaveringRoom). That leaves the samples of a path along a line of nodes
+/// and those near the transmitter, when it lies on a line itself. Paths with
+/// an end beyond kFitMaxLatitude are sampled with pointAt throughout.
 ///
 /// Borrows the store and the zone map; one sampler per thread, as the store
 /// is not thread-safe. The zone map is only read, so several samplers may
 /// share it once it is open: make one lookup before constructing them. A zone
-/// map that is not open then is taken as absent (every code
-/// zones::kNoData) rather than tried again at every sample.
+/// map that is not open then is taken as absent (every code zones::kNoData)
+/// rather than tried again at every sample.
+///
+/// Memory: about 300 kB, most of it the zone codes of the arc-minute cells
+/// within about 4 degrees of the transmitter, kept as they are looked up
+/// (paths from one transmitter cross the same cells again and again).
 class CoverageSampler {
  public:
+  /// Longest fitted paths (km) of each class, and the nodes of its fit:
+  /// the error left is below 1e-10 degree at every sample of the class's
+  /// longest paths.
+  static constexpr std::array<double, 8> kFitClassKm = {5.0, 30.0, 60.0, 150.0, 200.0, 300.0, 450.0, 600.0};
+  static constexpr std::array<int, 8> kFitClassNodes = {4, 5, 6, 7, 8, 9, 10, 12};
+  static constexpr int kMaxFitNodes = 12;
   /// Paths longer than this (km) are sampled with exact pointAt calls.
-  static constexpr double kFitMaxKm = 60.0;
-  /// Nodes of the fitted polynomial: degree 5 leaves an error of about 1e-13
-  /// degree at 60 km; paths up to kShortFitMaxKm take degree 3, which leaves
-  /// about 1e-12 degree at 30 km and 1e-14 at 15 km.
-  static constexpr int kFitNodes = 6;
-  static constexpr int kShortFitNodes = 4;
-  static constexpr double kShortFitMaxKm = 30.0;
-  /// Largest difference from pointAt (degrees) the fit may show at its check.
+  static constexpr double kFitMaxKm = 600.0;
+  /// Paths with an end further from the equator than this (degrees) are
+  /// sampled with exact pointAt calls: towards the poles pointAt's wavering
+  /// grows without bound.
+  static constexpr double kFitMaxLatitude = 65.0;
+  /// Largest difference from the path's points (degrees) the fit may show at
+  /// its check.
   static constexpr double kFitCheckDeg = 1e-10;
   /// Distance from a line of tile nodes (in node spacings, 1/1200 degree)
-  /// inside which a sample is placed by pointAt: 5e-3, about 4e-6 degree.
-  static constexpr double kNodeLineMargin = 5e-3;
-
-  /// Where a sample's height comes from when it is not a node of the current
-  /// tile: the store, or sea (a point off the node grid, as the store reads it).
-  static constexpr int kAskStore = -1;
-  static constexpr int kSeaNode = -2;
+  /// inside which a sample is placed by pointAt whatever its longitude:
+  /// 1e-4, about 8e-8 degree, 800 times the fit's largest error.
+  static constexpr double kFitMargin = 1e-4;
+  /// pointAt's error in longitude (radians) times the sine of the distance
+  /// from the transmitter's meridian stays below kWaveringAcross / (cos lat
+  /// cos lat1) + kWaveringFloor; the sampler allows kWaveringRoom times that.
+  static constexpr double kWaveringAcross = 5e-16;
+  static constexpr double kWaveringFloor = 3.3e-16;
+  static constexpr double kWaveringRoom = 8.0;
+  /// Arc-minute zone cells kept around the transmitter, along each side.
+  static constexpr int kZoneWindow = 512;
 
   CoverageSampler(const CSRTM& terrain, const CZONES& zones);
 
@@ -64,45 +85,43 @@ class CoverageSampler {
   long long exactPaths() const { return exact_; }
 
  private:
-  /// @param clearOfLines the point lies at least kNodeLineMargin from every
-  ///        line of tile nodes, so products may stand for the quotients
-  int nodeIndex(double latitude, double longitude, bool clearOfLines) const;
-  /// The height CSRTM gives; the tile holding the point becomes the current one.
-  int storeHeight(double latitude, double longitude);
-  /// Zone code at a point; @p cell is its arc-minute cell (row * columns +
-  /// column, found by products) when the point lies clear of the cell edges,
-  /// otherwise -1.
-  std::uint8_t zone(double latitude, double longitude, int cell);
+  /// Fits the path's offsets from the transmitter, as polynomials in the
+  /// distance scaled onto [-1, 1], and checks the fit at @p lastKm.
+  bool fit(double length, double lastKm, double txLatitude, double txLongitude);
+  /// Places the samples marked exact by pointAt and locates them as the
+  /// store's plain lookup does, with their zone codes.
+  void placeExactly(int n, const double* dist, std::uint8_t* zoneCodes);
+  /// Zone codes of the samples located clear of the cell edges.
+  void lookUpZones(int n, std::uint8_t* zoneCodes);
+  /// The stored heights of every sample, run by run of samples in one cell.
+  void readHeights(int n);
+  /// Centres the zone window on the transmitter's cell when it lies far from
+  /// the window's centre, forgetting the codes kept.
+  void centreZoneWindow(double txLatitude, double txLongitude);
+  /// The bound on pointAt's wavering in longitude of a fitted path, as node
+  /// spacings times degrees of distance from the transmitter's meridian.
+  static double wavering(double txLatitude, double rxLatitude);
 
   const CSRTM& terrain_;
   const CZONES& zones_;
   const bool zonesOpen_;
   CPath path_;
-  // The tile of the previous sample: its cell and the slot holding it.
-  int cellSouth_ = 0, cellWest_ = 0;
-  const CSRTMTILE* tile_ = nullptr;
-  // Codes of the zone cells looked up clear of their edges, by cell; a map
-  // covers a few hundred cells, and paths from one transmitter cross the
-  // same ones again and again.
-  struct ZoneEntry {
-    int cell = -1;
-    std::uint8_t code = zones::kNoData;
-  };
-  static constexpr int kZoneCacheSize = 1024;  // a power of two
-  std::vector<ZoneEntry> zoneCache_ = std::vector<ZoneEntry>(kZoneCacheSize);
   long long fitted_ = 0, exact_ = 0;
-  // Per-sample working values: the fitted positions and whether each lies
-  // clear of the node lines.
+  // The fit: its nodes, the coefficients of the powers of the scaled
+  // distance, and the scale 2 / L.
+  int fitNodes_ = 0;
+  std::array<double, kMaxFitNodes> fitLat_{}, fitLon_{};
+  double fitScale_ = 0.0;
+  // Zone codes of the window's cells (kUnknownZone until looked up), and the
+  // arc-minute row and column of its first cell.
+  std::vector<std::uint8_t> zoneWindow_;
+  int zoneRow0_ = 0, zoneColumn0_ = 0;
+  bool zoneWindowSet_ = false;
+  // Per-sample working values: the position; the cell's flag index (or a
+  // marker) and the node in its tile; the zone window index (or a marker);
+  // the stored height.
   std::vector<double> latitudes_, longitudes_;
-  std::vector<std::uint8_t> clear_;
-  // Per-sample node of the current tile (row * 1201 + column, or one of the
-  // markers above), the 1-degree cell it was found in, and the stored height
-  // read there.
-  std::vector<int> nodes_;
-  std::vector<int> cellSouths_, cellWests_;
-  // Per-sample zone cell, as zone() takes it.
-  std::vector<int> zoneCells_;
-  std::vector<int> raw_;
+  std::vector<int> cells_, nodes_, zoneCells_, raw_;
 };
 
 }  // namespace tarnvale

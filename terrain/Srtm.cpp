@@ -1,5 +1,6 @@
 #include "terrain/Srtm.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <stdexcept>
@@ -39,6 +40,13 @@ CSRTM::CSRTM(int slotCount, std::string terrainDirectory) : terrainDirectory_(st
       valid_ = false;
     }
   }
+}
+
+CSRTM::CSRTM(std::shared_ptr<const SharedTileSet> tiles, int slotCount)
+    : CSRTM(slotCount, tiles ? tiles->terrainDirectory() : std::string()) {
+  shared_ = std::move(tiles);
+  // Without a set no cell has a tile.
+  if (!shared_) std::fill(availability_.begin(), availability_.end(), std::uint8_t{0});
 }
 
 std::optional<CSRTM::Cell> CSRTM::cellOf(double latitude, double longitude) {
@@ -121,9 +129,9 @@ int CSRTM::heightAt(double latitude, double longitude, bool interpolate) const {
 int CSRTM::plainHeight(double latitude, double longitude) const {
   const auto cell = cellOf(latitude, longitude);
   if (!cell) return kMissingValue;
-  const int s = slotFor(*cell);
-  if (s < 0) return kMissingValue;
-  const CSRTMTILE& tile = slots_[s];
+  const CSRTMTILE* found = tileFor(*cell);
+  if (!found) return kMissingValue;
+  const CSRTMTILE& tile = *found;
   if (!tile.loaded()) return kSeaValue;
   // The node at or south-west of the point.
   const double i = std::trunc(std::fabs(tile.south() - latitude) / kSpacingDeg);
@@ -137,6 +145,54 @@ int CSRTM::slotFor(Cell cell) const {
   if (!available(cell)) return -1;
   const int s = findCell(cell);
   return s >= 0 ? s : loadCell(cell);
+}
+
+const CSRTMTILE* CSRTM::tileFor(Cell cell) const {
+  if (shared_) return sharedTile(cell);
+  const int s = slotFor(cell);
+  return s >= 0 ? &slots_[s] : nullptr;
+}
+
+namespace {
+// Slot of a cell among a store's recent shared tiles: rows 17 apart, so no
+// two cells of a block up to 15 x 15 meet.
+int recentSlot(int flag, int recentTiles) {
+  const int row = flag / kCellColumns, column = flag % kCellColumns;
+  return (row * 17 + column) & (recentTiles - 1);
+}
+}  // namespace
+
+const CSRTMTILE* CSRTM::sharedTile(Cell cell) const {
+  const int flag = flagIndex(cell);
+  if (flag < 0 || !available(cell)) return nullptr;
+  std::uint8_t& availability = availability_[static_cast<std::size_t>(flag)];
+  const auto fromSlots = [&]() -> const CSRTMTILE* {
+    const int s = slotFor(cell);
+    return s >= 0 ? &slots_[s] : nullptr;
+  };
+  if (availability == kOwnSlots) return fromSlots();
+  RecentTile& recent = recent_[static_cast<std::size_t>(recentSlot(flag, kRecentTiles))];
+  if (recent.flag == flag) return recent.tile;
+  bool overLimit = false;
+  const CSRTMTILE* tile = shared_->tile(cell.south, cell.west, &overLimit);
+  if (overLimit) {
+    // The set holds as many cells as it may: this one is read into the
+    // store's own slots, as a store without a set would read it.
+    availability = kOwnSlots;
+    return fromSlots();
+  }
+  if (!tile) {
+    availability = 0;
+    try {
+      if (auto record = shared_->missing(cell.south, cell.west)) missingTiles_.push_back(std::move(*record));
+    } catch (const std::bad_alloc&) {
+      // The report is lost; the lookup still answers with the missing value.
+    }
+    return nullptr;
+  }
+  recent.flag = flag;
+  recent.tile = tile;
+  return tile;
 }
 
 int CSRTM::nodeHeight(Cell home, int latitudeIndex, int longitudeIndex) const {
@@ -159,9 +215,9 @@ int CSRTM::nodeHeight(Cell home, int latitudeIndex, int longitudeIndex) const {
     row = kLastIndex - (latitudeIndex - cell.south * kSamplesPerDegree);
     column = longitudeIndex - cell.west * kSamplesPerDegree;
   }
-  const int s = slotFor(cell);
-  if (s < 0) return kMissingValue;
-  const CSRTMTILE& tile = slots_[s];
+  const CSRTMTILE* found = tileFor(cell);
+  if (!found) return kMissingValue;
+  const CSRTMTILE& tile = *found;
   if (!tile.loaded()) return kSeaValue;
   if (row < 0 || row > kLastIndex || column < 0 || column > kLastIndex) return kSeaValue;
   return tile.sampleAt(row, column);

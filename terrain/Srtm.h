@@ -1,6 +1,7 @@
 #pragma once
 // CSRTM: the terrain tile store. Ground height at any latitude and longitude
 // from SRTM 3-arc-second tiles, with a small cache of tiles in memory.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "terrain/MissingTiles.h"
+#include "terrain/SharedTileSet.h"
 #include "terrain/SrtmConstants.h"
 #include "terrain/SrtmTile.h"
 #include "terrain/TerrainGrid.h"
@@ -30,6 +32,15 @@ namespace tarnvale {
 /// availability flags and the grid of the last sampleGrid (2 bytes a cell).
 /// Lookups allocate nothing.
 ///
+/// A store made over a SharedTileSet instead reads every tile through the
+/// set: it has no slots of its own, and several stores on several threads
+/// share the tiles the set has read, each read once (a coverage run's
+/// workers). Its heights are those of a store with slots on the same
+/// directory. Such a store holds no tile itself while the set takes its
+/// cells in: beside the availability flags it keeps 4 kB of pointers to the
+/// tiles it used last, so that the set (and its lock) is asked only for a
+/// cell not seen lately.
+///
 /// Thread safety: none. Lookups are const but move tiles in and out of the
 /// cache and update usage scores; use one store from one thread at a time.
 /// Copying is deleted.
@@ -40,6 +51,13 @@ class CSRTM {
   /// @param terrainDirectory directory of the .hgt files, with or without a
   ///        trailing '/'; empty for the working directory
   CSRTM(int slotCount, std::string terrainDirectory);
+  /// A store that reads through @p tiles. Its slots serve only the cells
+  /// the set will not take in (beyond its limit), and take no memory until
+  /// one is needed.
+  /// @param tiles the shared set; a null set answers every lookup with the
+  ///        missing value
+  /// @param slotCount slots for the cells beyond the set's limit
+  explicit CSRTM(std::shared_ptr<const SharedTileSet> tiles, int slotCount = srtm::kDefaultSlots);
   virtual ~CSRTM() = default;
   CSRTM(const CSRTM&) = delete;
   CSRTM& operator=(const CSRTM&) = delete;
@@ -100,6 +118,18 @@ class CSRTM {
   /// (and for points with no cell).
   bool cellAvailable(double latitude, double longitude) const;
 
+  /// The tile of the cell with this south-west corner, loaded as a lookup of
+  /// a point in the cell would load it (and moving the usage scores alike),
+  /// for reading many of its nodes at once; nullptr when the cell has no
+  /// readable tile. A slot's tile stays valid until the next lookup that
+  /// loads a tile, a shared set's for the set's life.
+  /// @param cellSouthDeg, cellWestDeg the corner (whole degrees)
+  const CSRTMTILE* cellTile(int cellSouthDeg, int cellWestDeg) const {
+    return tileFor(Cell{cellSouthDeg, cellWestDeg});
+  }
+  /// The set a store made over one reads through, or nullptr.
+  const SharedTileSet* sharedTiles() const { return shared_.get(); }
+
   int slotCount() const { return slotCount_; }
   /// Slot @p index (0 <= index < slotCount()).
   const CSRTMTILE& slot(int index) const { return slots_[index]; }
@@ -132,6 +162,14 @@ class CSRTM {
   /// The slot holding the cell's tile, loading it if need be; -1 when the
   /// cell is unavailable or its tile cannot be read.
   int slotFor(Cell cell) const;
+  /// The tile of the cell: from the slots (loading it if need be) or from
+  /// the shared set; nullptr when the cell is unavailable or its tile cannot
+  /// be read.
+  const CSRTMTILE* tileFor(Cell cell) const;
+  /// tileFor for a store over a shared set: recently used tiles are kept by
+  /// cell, so that the set (and its lock) is asked only for a cell not seen
+  /// lately.
+  const CSRTMTILE* sharedTile(Cell cell) const;
   int findCell(Cell cell) const;
   int loadCell(Cell cell) const;
   bool available(Cell cell) const;
@@ -145,6 +183,18 @@ class CSRTM {
   mutable std::vector<MissingTile> missingTiles_;
   std::string terrainDirectory_;
   bool valid_ = true;
+  // The shared set and the tiles this store has used lately from it, by a
+  // hash of the cell that keeps any 15 x 15 block of cells apart.
+  std::shared_ptr<const SharedTileSet> shared_;
+  struct RecentTile {
+    int flag = -1;  // flagIndex of the cell, -1 for none
+    const CSRTMTILE* tile = nullptr;
+  };
+  static constexpr int kRecentTiles = 256;  // a power of two
+  // An availability flag of a store over a set: the cell is read into the
+  // store's own slots (the set would not take it in).
+  static constexpr std::uint8_t kOwnSlots = 2;
+  mutable std::array<RecentTile, kRecentTiles> recent_{};
 };
 
 }  // namespace tarnvale

@@ -323,7 +323,7 @@ void TCoveragePage::PlotCoverageClick() {
     };
     auto finished = std::make_shared<Finished>();
     finished->values = RunCoverage(job, zones, stop, callbacks);
-    CSRTM terrain(coverage::kWorkerSlots, job.terrainDirectory);
+    CSRTM terrain(finished->values.tiles);  // the run's own tiles: none is read again
     finished->picture = RenderCoverage(terrain, job.tx, job.grid, finished->values, settings, interpolate);
     QMetaObject::invokeMethod(
         this, [this, id, finished] { if (id == generation_) plotDone(*finished); }, Qt::QueuedConnection);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "geo/Locator.h"
 #include "geo/Path.h"
@@ -115,4 +116,44 @@ TEST(CLocatorDestination, InvalidLocationGivesZeroAndFalse) {
   EXPECT_FALSE(invalid.destination(10, 10, lat, lon));
   EXPECT_EQ(lat, 0);
   EXPECT_EQ(lon, 0);
+}
+
+TEST(CPath, SteadyPointsKeepTheLatitudeAndStopTheWavering) {
+  // Paths in every direction from a site on whole node lines, due north and
+  // south among them, where pointAt's arc cosine wavers most.
+  const double bearings[] = {0.0, 1e-7, 0.01, 37.0, 90.0, 179.99999, 180.0, 181.0, 270.0, 359.9999};
+  for (double startLat : {51.42, -33.9, 0.0, 64.9}) {
+    CPath start;
+    start.setStart(startLat, -1.55);
+    for (double bearing : bearings) {
+      double endLat = 0, endLon = 0;
+      start.pointAlong(bearing, 85.0, endLat, endLon);
+      CPath path;
+      path.setEnds(startLat, -1.55, endLat, endLon);
+      for (double d = 0.0; d <= 85.0; d += 0.35) {
+        double lat = 0, lon = 0, steadyLat = 0, steadyLon = 0;
+        path.pointAt(d, lat, lon);
+        path.steadyPointAt(d, steadyLat, steadyLon);
+        ASSERT_EQ(steadyLat, lat) << startLat << " bearing " << bearing << " at " << d;
+        // pointAt's wavering, as the steady point's documentation bounds it
+        // (in radians, here with room of two).
+        const double toRad = std::numbers::pi / 180.0;
+        const double dLon = std::fabs(std::sin((steadyLon + 1.55) * toRad));
+        const double bound =
+            2.0 * (5e-16 / (std::cos(lat * toRad) * std::cos(startLat * toRad)) + 3.3e-16);
+        const double wavering = std::fabs(lon - steadyLon) * toRad;
+        if (dLon > 1e-6)
+          ASSERT_LE(wavering * dLon, bound) << startLat << " bearing " << bearing << " at " << d;
+        else
+          ASSERT_LE(wavering * wavering, 2.0 * bound) << startLat << " bearing " << bearing << " at " << d;
+      }
+    }
+  }
+  // Away from the meridian the two agree to rounding.
+  CPath path;
+  path.setEnds(51.0, -1.0, 51.3, 1.0);
+  double lat = 0, lon = 0, steadyLat = 0, steadyLon = 0;
+  path.pointAt(100.0, lat, lon);
+  path.steadyPointAt(100.0, steadyLat, steadyLon);
+  EXPECT_NEAR(steadyLon, lon, 1e-12);
 }

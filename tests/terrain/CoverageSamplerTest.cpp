@@ -36,10 +36,16 @@ TEST(CoverageSamplerOnRealGround, GivesTheGeneralSamplersProfileToTheLastBit) {
   std::mt19937_64 random(452);
   std::uniform_real_distribution<double> anyBearing(0.0, 360.0);
   for (int i = 0; i < 12; ++i) bearings.push_back(anyBearing(random));
-  // Odd and even sample counts, both fits, and paths too long for a fit.
-  const double lengths[] = {0.1, 0.137, 0.5, 3.3, 10.0, 29.99, 30.5, 59.9, 60.5, 85.0};
+  // Odd and even sample counts, every fit, and paths too long for one.
+  const double lengths[] = {0.1, 0.137, 0.5, 3.3, 10.0, 29.99, 30.5, 59.9, 85.0, 149.0, 299.0, 449.0, 599.0, 610.0};
   const double k = 4.0 / 3.0;
 
+  // Beside the tiles' own cells, places towards the poles without tiles,
+  // where only the zone codes tell (Svalbard's coasts among them): pointAt
+  // wavers most there.
+  cells.emplace_back(64, 10);
+  cells.emplace_back(78, 11);
+  cells.emplace_back(-67, 110);
   TerrainProfile general, fast;
   long paths = 0;
   for (const auto& [south, west] : cells) {
@@ -79,6 +85,33 @@ TEST(CoverageSamplerOnRealGround, GivesTheGeneralSamplersProfileToTheLastBit) {
   EXPECT_GT(paths, 1000);
   EXPECT_GT(sampler.fittedPaths(), 0);
   EXPECT_GT(sampler.exactPaths(), 0);
+}
+
+
+TEST(CoverageSamplerOnRealGround, PathsFromSvalbardKeepTheGeneralSamplersZones) {
+  // Two paths (found by search) whose first sample pointAt placed across a
+  // zone cell's edge from the transmitter: at 80 N it wavers in longitude by
+  // more than 4e-6 degree, where the coverage sampler's fit once trusted the
+  // transmitter's own position. Sea against coastal land.
+  test::TempDir dir;
+  if (!test::MakeRealTerrain(dir)) GTEST_SKIP() << "shared real data absent (set TARNVALE_SHARED_DATA)";
+  CSRTM generalStore(srtm::kDefaultSlots, dir.path().string());
+  CSRTM coverageStore(srtm::kDefaultSlots, dir.path().string());
+  CZONES zones(dir.path().string());
+  zones.zoneAt(0.0, 0.0);
+  CoverageSampler sampler(coverageStore, zones);
+  const double paths[][4] = {{79.895435029503403, 16.733337569424403, 80.134504468162078, 15.239069957342954},
+                             {79.791220154251889, 13.950004612861088, 79.697975066180447, 12.220988120397614}};
+  TerrainProfile general, fast;
+  for (const auto& p : paths) {
+    CPath path;
+    path.setEnds(p[0], p[1], p[2], p[3]);
+    ASSERT_TRUE(SampleProfile(general, path, 4.0 / 3.0, true, false, generalStore, zones));
+    ASSERT_TRUE(sampler.sample(fast, p[0], p[1], p[2], p[3], 4.0 / 3.0));
+    ASSERT_EQ(fast.n, general.n);
+    EXPECT_NE(general.zone[0], zones.zoneAt(p[0], p[1]));  // the wavering made a difference
+    for (int i = 0; i < general.n; ++i) ASSERT_EQ(fast.zone[i], general.zone[i]) << p[0] << " sample " << i;
+  }
 }
 
 }  // namespace
