@@ -106,6 +106,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         ->check(CLI::ExistingDirectory);
     cmd->add_flag("--interpolate", o.interpolate, "interpolate terrain heights");
     cmd->add_flag("--json", o.json, "print one JSON object");
+    AddLinkOptions(cmd, o.link, &o == &path ? LinkOptionSet::All : LinkOptionSet::GainsOnly);
     if (&o == &path) {
       cmd->add_option("--profile", o.profileFile, "analyse a profile CSV (dist_km,height_m[,zone]) instead")
           ->check(CLI::ExistingFile);

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/LinkOptions.h"
 #include "geo/Locator.h"
 #include "session/InputLimits.h"
 
@@ -111,6 +112,9 @@ struct PathOptions {
   double latitude = 0.0;     ///< mean latitude of a supplied profile (degrees)
   double n0 = 320.0;         ///< N0 of a supplied profile
   double deltaN = 45.0;      ///< delta-N of a supplied profile
+  /// The link budget's inputs; path prints the budget when any is given
+  /// (mechanisms takes only the antenna gains).
+  LinkOptions link;
 };
 /// One path as Calculate and the profile run do it.
 int RunPath(const PathOptions& options, Io& io);
