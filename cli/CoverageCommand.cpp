@@ -67,14 +67,25 @@ struct SiteOutput {
   std::string record;   ///< where its one-line JSON record goes
 };
 
+/// What every map of one run shows: the quantity and the link record that
+/// turns a loss into it (its pattern files read once).
+struct MapQuantity {
+  LinkQuantity quantity = LinkQuantity::Loss;
+  LinkRecord link;
+};
+
 /// One map around @p tx; with @p site, the batch outputs of that site instead
 /// of the single map's files.
-int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteOutput* site) {
+int CoverageAt(const CLocator& tx, const CoverageOptions& o, const MapQuantity& shown, Io& io,
+               const SiteOutput* site) {
+  const bool loss = shown.quantity == LinkQuantity::Loss;
+  const CoverageScaleLimits scale = ScaleLimitsFor(shown.quantity);
   CoverageSettings settings;
   settings.rangeKm = o.rangeKm;
   settings.resolution = o.resolution;
-  settings.maxLoss = o.maxLoss;
-  settings.minLoss = o.minLoss;
+  settings.quantity = shown.quantity;
+  settings.maxLoss = o.scaleMax.value_or(loss ? o.maxLoss : scale.maxStart);
+  settings.minLoss = o.scaleMin.value_or(loss ? o.minLoss : scale.minStart);
   settings.maxHeight = o.maxHeight;
   settings.minHeight = o.minHeight;
   settings.contrast = o.contrast;
@@ -101,6 +112,8 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
   request.deltaN = climate.deltaN;
   request.terrainDirectory = o.terrain;
   request.threads = o.threads;
+  request.quantity = shown.quantity;
+  request.link = shown.link;
   const CoverageJob job = CoverageJobFor(request);
   if (!job.grid.valid) {
     io.err << "tarnvale-cli: no coverage grid for this range and resolution\n";
@@ -145,11 +158,12 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
       written = fail(io, error);
   }
   auto metadata = CoverageMetadata(request, job);
-  if (!o.geotiff.empty() && !gdal::WriteCoverageGeoTiff(o.geotiff, job.grid, values, error, metadata))
+  const CoverageBand band = CoverageBandFor(shown.quantity);
+  if (!o.geotiff.empty() && !gdal::WriteCoverageGeoTiff(o.geotiff, job.grid, values, error, metadata, band))
     written = fail(io, error);
   if (site) {
     metadata.insert(metadata.begin(), {{"SITE_INDEX", std::to_string(site->index)}, {"SITE_NAME", site->name}});
-    if (!gdal::WriteCoverageGeoTiff(site->geotiff, job.grid, values, error, metadata)) {
+    if (!gdal::WriteCoverageGeoTiff(site->geotiff, job.grid, values, error, metadata, band)) {
       fail(io, error);
       return kExitInvalid;
     }
@@ -163,6 +177,10 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
                              {"points", values.pointsDone}, {"failedPoints", failed},
                              {"threads", values.threads},  {"seconds", values.seconds},
                              {"gamma", job.inputs.gasPerKm}};
+    if (!loss) {
+      record["quantity"] = o.quantity;
+      record["unit"] = LinkQuantityUnit(shown.quantity);
+    }
     // Written after the GeoTIFF and renamed into place: its presence marks
     // the site as complete.
     if (!WriteTextFile(site->record, record.dump() + "\n", error)) {
@@ -189,6 +207,10 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
     j["threads"] = values.threads;
     j["seconds"] = values.seconds;
     j["gamma"] = job.inputs.gasPerKm;
+    if (!loss) {
+      j["quantity"] = o.quantity;
+      j["unit"] = LinkQuantityUnit(shown.quantity);
+    }
     io.out << j.dump(2) << "\n";
   } else {
     char line[256];
@@ -210,7 +232,7 @@ std::string FileNamePart(const std::string& name) {
   return out.empty() ? std::string("site") : out;
 }
 
-int RunCoverageSites(const CoverageOptions& o, Io& io) {
+int RunCoverageSites(const CoverageOptions& o, const MapQuantity& shown, Io& io) {
   const CSites sites(o.sites);
   if (!sites.loaded()) {
     io.err << "tarnvale-cli: no site accepted in " << o.sites << "\n";
@@ -245,7 +267,7 @@ int RunCoverageSites(const CoverageOptions& o, Io& io) {
     }
     CLocator tx;
     tx.setLatLon(s.latitude(), s.longitude());
-    const int one = CoverageAt(tx, o, io, &out);
+    const int one = CoverageAt(tx, o, shown, io, &out);
     if (one != kExitOk) status = one;
   }
   return status;
@@ -254,13 +276,23 @@ int RunCoverageSites(const CoverageOptions& o, Io& io) {
 }  // namespace
 
 int RunCoverageCommand(const CoverageOptions& o, Io& io) {
-  if (!o.sites.empty()) return RunCoverageSites(o, io);
+  MapQuantity shown;
+  if (!ParseLinkQuantity(o.quantity, shown.quantity)) {
+    io.err << "tarnvale-cli: --quantity " << o.quantity << " is not one of loss, power, field, margin\n";
+    return kExitUsage;
+  }
+  std::string error;
+  if (!LinkRecordFrom(o.link, shown.link, error)) {
+    io.err << "tarnvale-cli: " << error << "\n";
+    return kExitUsage;
+  }
+  if (!o.sites.empty()) return RunCoverageSites(o, shown, io);
   const CLocator tx = LocationIn(o.tx, o.format);
   if (!tx.isValid()) {
     io.err << "Invalid TX Locator\n";
     return kExitInvalid;
   }
-  return CoverageAt(tx, o, io, nullptr);
+  return CoverageAt(tx, o, shown, io, nullptr);
 }
 
 }  // namespace tarnvale::cli

@@ -11,6 +11,16 @@
 
 namespace tarnvale {
 
+CoverageBand CoverageBandFor(LinkQuantity quantity) {
+  switch (quantity) {
+    case LinkQuantity::Loss: break;
+    case LinkQuantity::Power: return {"received power (dBm)", "dBm"};
+    case LinkQuantity::Field: return {"field strength (dBuV/m)", "dBuV/m"};
+    case LinkQuantity::Margin: return {"margin over the receiver threshold (dB)", "dB"};
+  }
+  return {"basic transmission loss with gaseous loss (dB)", ""};
+}
+
 OverlayBox CoverageOverlayBox(const CoverageGrid& grid, int widthPx, int heightPx) {
   OverlayBox box;
   if (grid.p <= 0) return box;

@@ -10,8 +10,21 @@
 
 namespace tarnvale {
 
-/// No-data value of the GeoTIFF (dB): no sample can have this loss.
+/// No-data value of the GeoTIFF: no sample can have this loss (dB), power
+/// (dBm), field strength (dBuV/m) or margin (dB).
 inline constexpr double kGeoTiffNoData = -9999.0;
+
+/// How the GeoTIFF's band names what it holds: its description, and its unit
+/// (GDAL's unit type, which gdalinfo shows; empty: none written).
+struct CoverageBand {
+  std::string description;
+  std::string unit;
+};
+/// The band of a map of @p quantity. The loss keeps the description it has
+/// always had and writes no unit, so that a loss GeoTIFF is the same file as
+/// before; the others say what they hold and give their unit ("dBm", "dBuV/m",
+/// "dB").
+CoverageBand CoverageBandFor(LinkQuantity quantity);
 
 /// The box the coverage picture covers on the ground (degrees). Each sample
 /// is centred on its point: the picture's edges lie half a step west and
