@@ -17,6 +17,7 @@
 #include "cli/MissingTilesReport.h"
 #include "climate/Refractivity.h"
 #include "maps/Coverage.h"
+#include "maps/ScaleLegend.h"
 #include "session/CoverageSetup.h"
 #include "sites/Sites.h"
 
@@ -146,15 +147,21 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, const MapQuantity& 
     if (png.empty() && !o.kml.empty()) png = std::filesystem::path(o.kml).replace_extension(".png").string();
     if (!png.empty() && !WritePng(picture.display, png, &error)) written = fail(io, error);
     if (!o.scale.empty() && !WritePng(picture.scale.image, o.scale, &error)) written = fail(io, error);
+    // The overlays carry the scale as their legend, in the quantity's unit.
+    const OverlayLegend legend{DrawScaleLegend(picture.scale), CoverageLegendTitle(settings)};
     if (!o.kml.empty() && written) {
       // The picture's name as the KML finds it: beside it, or by its full path.
       const std::filesystem::path kmlDir = std::filesystem::absolute(o.kml).parent_path();
       const std::filesystem::path pngPath = std::filesystem::absolute(png);
       const std::string href =
           pngPath.parent_path() == kmlDir ? pngPath.filename().string() : pngPath.string();
-      if (!WriteTextFile(o.kml, CoverageKml("Tarnvale coverage", href, box), error)) written = fail(io, error);
+      const std::string legendPath = LegendPathBeside(o.kml);
+      if (!WritePng(legend.picture, legendPath, &error)) written = fail(io, error);
+      const std::string legendHref = std::filesystem::path(legendPath).filename().string();
+      if (written && !WriteTextFile(o.kml, CoverageKml("Tarnvale coverage", href, box, legendHref, legend.title), error))
+        written = fail(io, error);
     }
-    if (!o.kmz.empty() && !WriteCoverageKmz(o.kmz, "Tarnvale coverage", picture.display, box, error))
+    if (!o.kmz.empty() && !WriteCoverageKmz(o.kmz, "Tarnvale coverage", picture.display, box, error, &legend))
       written = fail(io, error);
   }
   auto metadata = CoverageMetadata(request, job);

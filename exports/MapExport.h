@@ -34,15 +34,28 @@ struct OverlayBox {
 };
 OverlayBox CoverageOverlayBox(const CoverageGrid& grid, int widthPx, int heightPx);
 
-/// The KML document of a ground overlay of @p imageHref over @p box.
-std::string CoverageKml(const std::string& name, const std::string& imageHref, const OverlayBox& box);
+/// The map's legend in an overlay: the scale picture with its labels
+/// (DrawScaleLegend) and what it stands for (CoverageLegendTitle).
+struct OverlayLegend {
+  RgbImage picture;
+  std::string title;
+};
+
+/// The KML document of a ground overlay of @p imageHref over @p box; with a
+/// @p legendHref, a screen overlay of that picture at the lower left, named
+/// @p legendTitle.
+std::string CoverageKml(const std::string& name, const std::string& imageHref, const OverlayBox& box,
+                        const std::string& legendHref = {}, const std::string& legendTitle = {});
+
+/// Where a KML's legend picture goes: beside it, "<name>-legend.png".
+std::string LegendPathBeside(const std::string& kmlPath);
 
 /// Writes @p kml to @p path.
 bool WriteTextFile(const std::string& path, const std::string& text, std::string& error);
 
 /// Writes a KMZ: a zip holding doc.kml (the overlay of "map.png") and the
-/// picture as map.png.
+/// picture as map.png, and with @p legend its picture as legend.png.
 bool WriteCoverageKmz(const std::string& path, const std::string& name, const RgbImage& picture,
-                      const OverlayBox& box, std::string& error);
+                      const OverlayBox& box, std::string& error, const OverlayLegend* legend = nullptr);
 
 }  // namespace tarnvale

@@ -2,6 +2,7 @@
 // its losses: over a synthetic tile for the layout and the rules, over the
 // real N51W002 tile for the thread count and the agreement with single runs.
 #include "maps/Coverage.h"
+#include "maps/ScaleLegend.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -318,6 +319,40 @@ TEST(CoverageColours, LargerIsBetterReadsTheScaleTheOtherWayRound) {
   margin.minLoss = -20.0;
   EXPECT_EQ(CoverageScale(margin).scaleMinText, "40.0 dB");
   EXPECT_EQ(CoverageScale(margin).scaleMaxText, "-20.0 dB");
+}
+
+// The legend an overlay carries: the scale's bands and its two labels, drawn
+// in the built-in font, on white.
+TEST(CoverageColours, LegendHoldsTheScaleAndItsLabels) {
+  CoverageSettings power;
+  power.quantity = LinkQuantity::Power;
+  power.style = CoverageStyle::Colour;
+  power.maxLoss = -40.0;
+  power.minLoss = -120.0;
+  const ColourScale scale = CoverageScale(power);
+  EXPECT_EQ(LegendTextWidth(scale.scaleMaxText), 10 * legend::kGlyphAdvance);  // "-120.0 dBm"
+  EXPECT_EQ(LegendTextWidth("100.0 dB\u00b5V/m"), 12 * legend::kGlyphAdvance);
+  const RgbImage image = DrawScaleLegend(scale);
+  const int barLeft = legend::kMargin, barTop = legend::kMargin + legend::kGlyphHeight * legend::kGlyphScale / 2;
+  EXPECT_EQ(image.width(), 2 * legend::kMargin + scale.image.width() + legend::kLabelGap +
+                               LegendTextWidth(scale.scaleMaxText));
+  for (int x = 0; x < scale.image.width(); x += 8)
+    for (int y = 0; y < scale.image.height(); y += 8)
+      ASSERT_EQ(image.pixel(barLeft + x, barTop + y), scale.image.pixel(x, y));
+  EXPECT_EQ(image.pixel(0, 0), kWhite);
+  // Both labels are drawn: black dots right of the bar, at its top and its bottom.
+  const auto blackIn = [&](int top, int bottom) {
+    int black = 0;
+    for (int x = barLeft + scale.image.width(); x < image.width(); ++x)
+      for (int y = std::max(0, top); y < std::min(image.height(), bottom); ++y) black += image.pixel(x, y) == kBlack;
+    return black;
+  };
+  EXPECT_GT(blackIn(0, barTop + 8), 20);
+  EXPECT_GT(blackIn(barTop + scale.image.height() - 8, image.height()), 20);
+  EXPECT_EQ(blackIn(barTop + 20, barTop + scale.image.height() - 20), 0);
+  EXPECT_EQ(CoverageLegendTitle(power), "Received power (dBm)");
+  power.style = CoverageStyle::Terrain;
+  EXPECT_EQ(CoverageLegendTitle(power), "Terrain height (m)");
 }
 
 // The real tile and zone map.
