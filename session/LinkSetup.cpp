@@ -69,6 +69,15 @@ std::vector<PolarPoint> PatternPolarCut(const AntennaPattern& pattern, bool vert
   return points;
 }
 
+PolarDirection PolarDirectionOf(double bearingDeg, double elevationDeg, double antennaAzimuthDeg) {
+  using patternplot::kBoresightPlotDeg;
+  PolarDirection d;
+  d.horizontalPlotDeg = WrapDegrees(bearingDeg - antennaAzimuthDeg);
+  const bool ahead = d.horizontalPlotDeg <= kBoresightPlotDeg || d.horizontalPlotDeg >= 3.0 * kBoresightPlotDeg;
+  d.verticalPlotDeg = ahead ? kBoresightPlotDeg - elevationDeg : 3.0 * kBoresightPlotDeg + elevationDeg;
+  return d;
+}
+
 std::string PatternSummary(const AntennaPattern& pattern) {
   if (!pattern.loaded()) return "No pattern";
   const PatternInfo& info = pattern.info();

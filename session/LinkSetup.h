@@ -59,6 +59,18 @@ inline constexpr double kBoresightPlotDeg = 90.0;  ///< where the vertical cut's
 /// line is the horizon. Relative gains below the floor are drawn at it.
 std::vector<PolarPoint> PatternPolarCut(const AntennaPattern& pattern, bool vertical, double downtiltDeg = 0.0);
 
+/// Where a ray leaving an antenna lies on the plots of PatternPolarCut: on
+/// the horizontal plot at its azimuth from boresight, on the vertical plot at
+/// its elevation, on the right half in front of the antenna and on the left
+/// behind it.
+struct PolarDirection {
+  double horizontalPlotDeg = 0.0;
+  double verticalPlotDeg = 0.0;
+};
+/// @param bearingDeg, elevationDeg the ray (degrees true; degrees, up positive)
+/// @param antennaAzimuthDeg the antenna's boresight (degrees true)
+PolarDirection PolarDirectionOf(double bearingDeg, double elevationDeg, double antennaAzimuthDeg);
+
 /// What a pattern file's header says, in one line: "NAME, 17.50 dBi,
 /// 1800 MHz, beam 65 x 7 degrees, electrical tilt 6 degrees" (the parts the
 /// file gives); "No pattern" without one.

@@ -237,7 +237,8 @@ void Session::runProfile(const InputValues& f, CalculateOutcome& out) {
   out.labels = labels;
   out.table = ProfileTable(model, f.metric);
   out.chart = ProfileChart(model, f);
-  out.linkBudget = PathLinkBudgetOf(link, r, g, PathLinkGeometry(tx, rx, r));
+  out.linkGeometry = PathLinkGeometry(tx, rx, r);
+  out.linkBudget = PathLinkBudgetOf(link, r, g, *out.linkGeometry);
 }
 
 std::pair<std::string, std::string> Session::FormatLocationsForDisplay(int format) {

@@ -93,8 +93,10 @@ struct CalculateOutcome {
   std::optional<Labels> labels;
   std::vector<std::string> table;     ///< header line first
   std::optional<ProfileChartData> chart;
-  /// The link budget of the path with the session's link record (a valid path only).
+  /// The link budget of the path with the session's link record, and where
+  /// the path leaves each end (a valid path only).
   std::optional<LinkBudget> linkBudget;
+  std::optional<LinkGeometry> linkGeometry;
 };
 
 /// What start-up restores into the window.
