@@ -172,6 +172,23 @@ TEST_F(LinkCli, ReceivingAntennaPointsAtTheTransmitterUnlessGivenAnAzimuth) {
   EXPECT_NEAR(fixed("220.07") - fixed("40.07"), 25.0, 0.6);
 }
 
+// A supplied profile has no direction on the ground: the antennas face along it.
+TEST_F(LinkCli, SuppliedProfileFacesAlongThePath) {
+  const std::string csv = (dir_->path() / "ridge.csv").string();
+  {
+    std::ofstream out(csv);
+    for (int i = 0; i <= 100; ++i) out << i * 0.1 << "," << (i > 40 && i < 60 ? 150 : 50) << "\n";
+  }
+  const auto toward = [&csv](const std::string& azimuth) {
+    return json({"path", "--profile", csv, "--lat", "51.4", "--freq", "1.8", "--pattern", kPanel, "--azimuth",
+                 azimuth, "--json"});
+  };
+  const auto j = toward("45");
+  const double elevation = j["theta_t"].get<double>() / 1000.0 * 180.0 / M_PI;
+  EXPECT_NEAR(j["link"]["tx_gain_toward_dBi"].get<double>(), 17.5 - panel().attenuationDb(0.0, -elevation), 1e-9);
+  EXPECT_EQ(toward("200")["link"], j["link"]);
+}
+
 TEST_F(LinkCli, LinkOptionMistakes) {
   const TempDir bad;
   const std::string broken = (bad.path() / "broken.msi").string();
