@@ -19,6 +19,7 @@
 #include "app/pages/CoveragePage.h"
 #include "app/pages/FormParts.h"
 #include "app/pages/InputPage.h"
+#include "app/pages/LinkBudgetPage.h"
 #include "app/pages/MechanismsPage.h"
 #include "app/pages/PageHost.h"
 #include "app/pages/RefractivityPage.h"
@@ -91,6 +92,10 @@ TMainForm::TMainForm(const std::filesystem::path& sampleDirectory, QWidget* pare
     return TMechanismsPage::Inputs{value("FREQ"), value("TX_H"), value("RX_H")};
   });
   addPage(mechanisms, QStringLiteral("Mechanisms"), QStringLiteral("mechanisms"));
+  linkPage_ = new TLinkBudgetPage;
+  connect(linkPage_, &TLinkBudgetPage::calculateRequested, this, &TMainForm::Calculate);
+  addPage(linkPage_, QStringLiteral("Link Budget"), QStringLiteral("link"));
+
   terrainMapPage_ = new TTerrainMapPage(pageHost());
   addPage(terrainMapPage_, QStringLiteral("Terrain Map"), QStringLiteral("terrainmap"));
   addPage(new TZoneMapPage(*session_), QStringLiteral("Zone Map"), QStringLiteral("zonemap"));
@@ -155,6 +160,10 @@ PageHost TMainForm::pageHost() {
   host.terrainDirectory = [this] { return ss(terrainDirectory_); };
   host.calculate = [this] { Calculate(); };
   host.status = [this](const QString& text) { statusBar()->showMessage(text, kStatusMs); };
+  host.link = [this]() -> std::optional<LinkRecord> {
+    if (!linkPage_->checkFields()) return std::nullopt;
+    return linkPage_->record();
+  };
   return host;
 }
 
@@ -200,6 +209,8 @@ bool TMainForm::InitialiseMainWindow() {
 
   const RestoredInputs restored = s.RestoreInputs(ss(programDirectory_));
   inputPage_->restoreFields(restored);
+  linkPage_->restore(s.link);
+  if (!restored.linkProblem.empty()) statusBar()->showMessage(qs(restored.linkProblem), kStatusMs);
   terrainDirectory_ = qs(restored.terrainDirectory);
 
   // A first start with no tiles at hand computes on the sample that ships
@@ -261,6 +272,8 @@ void TMainForm::SaveInitButtonClick() { SaveSettings(); }
 
 void TMainForm::SaveSettings() {
   if (!inputPage_->checkFields()) return;
+  if (!linkPage_->checkFields()) return;
+  session_->link = linkPage_->record();
   const InputValues f = inputPage_->readFields();
   const std::string path = ss(programDirectory_) + kSettingsFile;
   std::string reason;
@@ -286,6 +299,10 @@ void TMainForm::calculate(std::optional<double> exactRange) {
   if (!inputPage_->checkFields()) return;
   InputValues f = inputPage_->readFields();
   if (exactRange) f.range = *exactRange;
+  // The budget takes the Link Budget page's fields as they stand; one that
+  // holds no number leaves the record of the last Calculate (its own
+  // Calculate button says which).
+  if (linkPage_->checkFields(false)) session_->link = linkPage_->record();
   CalculateOutcome outcome;
   {
     const BusyCursor busy;
@@ -294,6 +311,7 @@ void TMainForm::calculate(std::optional<double> exactRange) {
   inputPage_->showOutcome(outcome);
   refractivityPage_->showOutcome(outcome);
   tabulatedPage_->showOutcome(outcome);
+  linkPage_->showOutcome(outcome);
   // Ground without a tile reads as 0 m; name each such tile once.
   const CSRTM& terrain = *session_->terrain();
   if (terrain.missingTiles().size() > missingTilesShown_) {

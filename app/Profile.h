@@ -24,6 +24,7 @@ class TRefractivityPage;
 class TTabulatedPage;
 class TTerrainMapPage;
 class TCoveragePage;
+class TLinkBudgetPage;
 struct PageHost;
 
 class TMainForm : public QMainWindow {
@@ -98,6 +99,7 @@ class TMainForm : public QMainWindow {
   TTabulatedPage* tabulatedPage_ = nullptr;
   TTerrainMapPage* terrainMapPage_ = nullptr;
   TCoveragePage* coveragePage_ = nullptr;
+  TLinkBudgetPage* linkPage_ = nullptr;
 };
 
 }  // namespace tarnvale::ui

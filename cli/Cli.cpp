@@ -106,6 +106,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         ->check(CLI::ExistingDirectory);
     cmd->add_flag("--interpolate", o.interpolate, "interpolate terrain heights");
     cmd->add_flag("--json", o.json, "print one JSON object");
+    AddLinkOptions(cmd, o.link, &o == &path ? LinkOptionSet::All : LinkOptionSet::GainsOnly);
     if (&o == &path) {
       cmd->add_option("--profile", o.profileFile,
                       "analyse a profile CSV (dist_km,height_m[,zone[,clutter_m]]) instead")
@@ -122,10 +123,6 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       const std::vector<CLI::Option*> p452Only = {
           cmd->add_option("--polarisation", o.polarisation, "p452-18: polarisation, h or v (default h)")
               ->transform(CLI::IsMember({"h", "v"}, CLI::ignore_case)),
-          cmd->add_option("--tx-gain", o.txGain, "p452-18: transmitting antenna gain towards the horizon, dBi")
-              ->check(Within(kAntennaGainLimits)),
-          cmd->add_option("--rx-gain", o.rxGain, "p452-18: receiving antenna gain towards the horizon, dBi")
-              ->check(Within(kAntennaGainLimits)),
           cmd->add_option("--clutter-height", o.clutterHeight,
                           "p452-18: clutter height of every land sample, m (a profile's clutter_m column wins)")
               ->check(Within(kClutterHeightLimits)),

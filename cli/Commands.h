@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/LinkOptions.h"
 #include "geo/Locator.h"
 #include "session/InputLimits.h"
 
@@ -114,11 +115,13 @@ struct PathOptions {
   // The model, and the inputs of P.452-18 alone.
   std::string model = "classic";  ///< "classic" or "p452-18"
   std::string polarisation = "h"; ///< "h" or "v"
-  double txGain = 0.0;       ///< transmitting antenna gain towards the horizon (dBi)
-  double rxGain = 0.0;       ///< receiving antenna gain towards the horizon (dBi)
   double clutterHeight = 0.0;  ///< clutter height of every land sample (m)
   double dct = -1.0;         ///< transmitter's distance to the coast (km); negative: from the zones
   double dcr = -1.0;         ///< receiver's distance to the coast (km); negative: from the zones
+  /// The link budget's inputs; path prints the budget when any is given
+  /// (mechanisms takes only the antenna gains). Their antenna gains are
+  /// also P.452-18's gains towards the horizon.
+  LinkOptions link;
 };
 /// The model names --model takes.
 inline constexpr const char* kClassicModelName = "classic";

@@ -18,6 +18,7 @@
 #include "geo/LocationText.h"
 #include "io/OutputFile.h"
 #include "maps/Coverage.h"
+#include "maps/ScaleLegend.h"
 #include "session/CoverageSetup.h"
 #include "sites/Sites.h"
 
@@ -74,6 +75,7 @@ struct SiteOutput {
 bool outputsWritable(const CoverageOptions& o, const SiteOutput* site, Io& io) {
   std::vector<std::string> files = {o.out, o.scale, o.geotiff, o.kml, o.kmz};
   if (o.out.empty() && !o.kml.empty()) files.push_back(std::filesystem::path(o.kml).replace_extension(".png").string());
+  if (!o.kml.empty()) files.push_back(LegendPathBeside(o.kml));
   if (site) {
     files.push_back(site->geotiff);
     files.push_back(site->record);
@@ -85,14 +87,25 @@ bool outputsWritable(const CoverageOptions& o, const SiteOutput* site, Io& io) {
   return true;
 }
 
+/// What every map of one run shows: the quantity and the link record that
+/// turns a loss into it (its pattern files read once).
+struct MapQuantity {
+  LinkQuantity quantity = LinkQuantity::Loss;
+  LinkRecord link;
+};
+
 /// One map around @p tx; with @p site, the batch outputs of that site instead
 /// of the single map's files.
-int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteOutput* site) {
+int CoverageAt(const CLocator& tx, const CoverageOptions& o, const MapQuantity& shown, Io& io,
+               const SiteOutput* site) {
+  const bool loss = shown.quantity == LinkQuantity::Loss;
+  const CoverageScaleLimits scale = ScaleLimitsFor(shown.quantity);
   CoverageSettings settings;
   settings.rangeKm = o.rangeKm;
   settings.resolution = o.resolution;
-  settings.maxLoss = o.maxLoss;
-  settings.minLoss = o.minLoss;
+  settings.quantity = shown.quantity;
+  settings.maxLoss = o.scaleMax.value_or(loss ? o.maxLoss : scale.maxStart);
+  settings.minLoss = o.scaleMin.value_or(loss ? o.minLoss : scale.minStart);
   settings.maxHeight = o.maxHeight;
   settings.minHeight = o.minHeight;
   settings.contrast = o.contrast;
@@ -120,6 +133,8 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
   request.deltaN = climate.deltaN;
   request.terrainDirectory = o.terrain;
   request.threads = o.threads;
+  request.quantity = shown.quantity;
+  request.link = shown.link;
   const CoverageJob job = CoverageJobFor(request);
   if (!job.grid.valid) {
     io.err << "tarnvale-cli: no coverage grid for this range and resolution\n";
@@ -152,23 +167,30 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
     if (png.empty() && !o.kml.empty()) png = std::filesystem::path(o.kml).replace_extension(".png").string();
     if (!png.empty() && !WritePng(picture.display, png, &error)) written = fail(io, error);
     if (!o.scale.empty() && !WritePng(picture.scale.image, o.scale, &error)) written = fail(io, error);
+    // The overlays carry the scale as their legend, in the quantity's unit.
+    const OverlayLegend legend{DrawScaleLegend(picture.scale), CoverageLegendTitle(settings)};
     if (!o.kml.empty() && written) {
       // The picture's name as the KML finds it: beside it, or by its full path.
       const std::filesystem::path kmlDir = std::filesystem::absolute(o.kml).parent_path();
       const std::filesystem::path pngPath = std::filesystem::absolute(png);
       const std::string href =
           pngPath.parent_path() == kmlDir ? pngPath.filename().string() : pngPath.string();
-      if (!WriteTextFile(o.kml, CoverageKml("Tarnvale coverage", href, box), error)) written = fail(io, error);
+      const std::string legendPath = LegendPathBeside(o.kml);
+      if (!WritePng(legend.picture, legendPath, &error)) written = fail(io, error);
+      const std::string legendHref = std::filesystem::path(legendPath).filename().string();
+      if (written && !WriteTextFile(o.kml, CoverageKml("Tarnvale coverage", href, box, legendHref, legend.title), error))
+        written = fail(io, error);
     }
-    if (!o.kmz.empty() && !WriteCoverageKmz(o.kmz, "Tarnvale coverage", picture.display, box, error))
+    if (!o.kmz.empty() && !WriteCoverageKmz(o.kmz, "Tarnvale coverage", picture.display, box, error, &legend))
       written = fail(io, error);
   }
   auto metadata = CoverageMetadata(request, job);
-  if (!o.geotiff.empty() && !gdal::WriteCoverageGeoTiff(o.geotiff, job.grid, values, error, metadata))
+  const CoverageBand band = CoverageBandFor(shown.quantity);
+  if (!o.geotiff.empty() && !gdal::WriteCoverageGeoTiff(o.geotiff, job.grid, values, error, metadata, band))
     written = fail(io, error);
   if (site) {
     metadata.insert(metadata.begin(), {{"SITE_INDEX", std::to_string(site->index)}, {"SITE_NAME", site->name}});
-    if (!gdal::WriteCoverageGeoTiff(site->geotiff, job.grid, values, error, metadata)) {
+    if (!gdal::WriteCoverageGeoTiff(site->geotiff, job.grid, values, error, metadata, band)) {
       fail(io, error);
       return kExitInvalid;
     }
@@ -182,6 +204,10 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
                              {"points", values.pointsDone}, {"failedPoints", failed},
                              {"threads", values.threads},  {"seconds", values.seconds},
                              {"gamma", job.inputs.gasPerKm}};
+    if (!loss) {
+      record["quantity"] = o.quantity;
+      record["unit"] = LinkQuantityUnit(shown.quantity);
+    }
     // Written after the GeoTIFF and renamed into place: its presence marks
     // the site as complete.
     if (!WriteTextFile(site->record, record.dump() + "\n", error)) {
@@ -208,6 +234,10 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
     j["threads"] = values.threads;
     j["seconds"] = values.seconds;
     j["gamma"] = job.inputs.gasPerKm;
+    if (!loss) {
+      j["quantity"] = o.quantity;
+      j["unit"] = LinkQuantityUnit(shown.quantity);
+    }
     io.out << j.dump(2) << "\n";
   } else {
     char line[256];
@@ -229,7 +259,7 @@ std::string FileNamePart(const std::string& name) {
   return out.empty() ? std::string("site") : out;
 }
 
-int RunCoverageSites(const CoverageOptions& o, Io& io) {
+int RunCoverageSites(const CoverageOptions& o, const MapQuantity& shown, Io& io) {
   const CSites sites(o.sites);
   if (!sites.loaded()) {
     io.err << "tarnvale-cli: no site accepted in " << o.sites << "\n";
@@ -264,7 +294,7 @@ int RunCoverageSites(const CoverageOptions& o, Io& io) {
     }
     CLocator tx;
     tx.setLatLon(s.latitude(), s.longitude());
-    const int one = CoverageAt(tx, o, io, &out);
+    const int one = CoverageAt(tx, o, shown, io, &out);
     if (one != kExitOk) status = one;
   }
   return status;
@@ -273,13 +303,23 @@ int RunCoverageSites(const CoverageOptions& o, Io& io) {
 }  // namespace
 
 int RunCoverageCommand(const CoverageOptions& o, Io& io) {
-  if (!o.sites.empty()) return RunCoverageSites(o, io);
+  MapQuantity shown;
+  if (!ParseLinkQuantity(o.quantity, shown.quantity)) {
+    io.err << "tarnvale-cli: --quantity " << o.quantity << " is not one of loss, power, field, margin\n";
+    return kExitUsage;
+  }
+  std::string error;
+  if (!LinkRecordFrom(o.link, shown.link, error)) {
+    io.err << "tarnvale-cli: " << error << "\n";
+    return kExitUsage;
+  }
+  if (!o.sites.empty()) return RunCoverageSites(o, shown, io);
   const CLocator tx = LocationIn(o.tx, o.format);
   if (!tx.isValid()) {
     io.err << "Invalid TX Locator\n";
     return kExitInvalid;
   }
-  return CoverageAt(tx, o, io, nullptr);
+  return CoverageAt(tx, o, shown, io, nullptr);
 }
 
 }  // namespace tarnvale::cli

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "cli/LinkOptions.h"
 
 namespace tarnvale::cli {
 
@@ -29,7 +30,14 @@ struct CoverageOptions {
   int resolution = 4;        ///< CoverageResolution (pixels per sample)
   int size = 500;            ///< width and height of the picture (pixels)
   std::string style = "terrain";  ///< mono | colour | terrain
-  double maxLoss = 200.0, minLoss = 100.0;     ///< dB
+  double maxLoss = 200.0, minLoss = 100.0;     ///< dB (a loss map's scale)
+  /// What the map shows: loss, power, field or margin; the link options turn
+  /// each point's loss into it.
+  std::string quantity = "loss";
+  LinkOptions link;
+  /// The scale's ends in the quantity's unit; default: --max-loss and
+  /// --min-loss for the loss, ScaleLimitsFor's start values for the others.
+  std::optional<double> scaleMax, scaleMin;
   bool contrast = false;
   double maxHeight = 500.0, minHeight = 0.0;   ///< m
   std::optional<double> n0;      ///< N-units

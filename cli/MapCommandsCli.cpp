@@ -1,8 +1,11 @@
 // Options of tarnvale-cli coverage and terrainmap.
 #include <cstdio>
 
+#include <tuple>
+
 #include "geo/LocationText.h"
 #include "cli/MapCommands.h"
+#include "session/CoverageSetup.h"
 
 namespace tarnvale::cli {
 namespace {
@@ -86,12 +89,24 @@ void AddMapCommands(CLI::App& app, MapCommandOptions& options, std::function<int
   cmd->add_option("--style", c.style, "mono, colour or terrain")
       ->capture_default_str()
       ->check(CLI::IsMember({"mono", "colour", "terrain"}));
-  cmd->add_option("--max-loss", c.maxLoss, "maximum loss shown, dB")
+  CLI::Option* maxLoss = cmd->add_option("--max-loss", c.maxLoss, "maximum loss shown, dB")
+                             ->capture_default_str()
+                             ->check(Limits("MaxLoss", 1, 400));
+  CLI::Option* minLoss = cmd->add_option("--min-loss", c.minLoss, "minimum loss shown, dB")
+                             ->capture_default_str()
+                             ->check(Limits("MinLoss", 0, 399));
+  cmd->add_option("--quantity", c.quantity,
+                  "what the map shows: loss (dB), power (received, dBm), field (field strength, dBuV/m) or margin "
+                  "(over --threshold, dB)")
       ->capture_default_str()
-      ->check(Limits("MaxLoss", 1, 400));
-  cmd->add_option("--min-loss", c.minLoss, "minimum loss shown, dB")
-      ->capture_default_str()
-      ->check(Limits("MinLoss", 0, 399));
+      ->check(CLI::IsMember({"loss", "power", "field", "margin"}));
+  cmd->add_option("--scale-max", c.scaleMax,
+                  "the scale's largest value in the quantity's unit (default: power -40, field 100, margin 40)")
+      ->excludes(maxLoss);
+  cmd->add_option("--scale-min", c.scaleMin,
+                  "the scale's smallest value in the quantity's unit (default: power -120, field 0, margin -20)")
+      ->excludes(minLoss);
+  AddLinkOptions(cmd, c.link);
   cmd->add_flag("--contrast", c.contrast, "white below the maximum loss, 40 % grey at and above it");
   cmd->add_option("--max-height", c.maxHeight, "maximum terrain height, m")
       ->capture_default_str()
@@ -113,9 +128,23 @@ void AddMapCommands(CLI::App& app, MapCommandOptions& options, std::function<int
   kml->excludes(kmz);
   cmd->add_option("--threads", c.threads, "worker threads (default: one per processor)")->check(CLI::Range(1, 256));
   cmd->add_flag("--json", c.json, "print one JSON object");
-  cmd->callback([&] {
-    if (options.coverage.tx.empty() && options.coverage.sites.empty())
-      throw CLI::RequiredError("--tx or --sites");
+  cmd->callback([&, cmd] {
+    CoverageOptions& o = options.coverage;
+    if (o.tx.empty() && o.sites.empty()) throw CLI::RequiredError("--tx or --sites");
+    LinkQuantity quantity = LinkQuantity::Loss;
+    ParseLinkQuantity(o.quantity, quantity);
+    if (quantity != LinkQuantity::Loss && (cmd->count("--max-loss") > 0 || cmd->count("--min-loss") > 0))
+      throw CLI::ValidationError("--max-loss/--min-loss", "give the scale of a " + o.quantity +
+                                                              " map by --scale-max and --scale-min");
+    const CoverageScaleLimits limits = ScaleLimitsFor(quantity);
+    for (auto [name, value, range] : {std::tuple{"--scale-max", o.scaleMax, limits.max},
+                                      std::tuple{"--scale-min", o.scaleMin, limits.min}})
+      if (value && !(*value >= range.min && *value <= range.max)) {
+        char message[128];
+        std::snprintf(message, sizeof message, "must be from %g to %g for a %s map", range.min, range.max,
+                      o.quantity.c_str());
+        throw CLI::ValidationError(name, message);
+      }
     action = [&] { return RunCoverageCommand(options.coverage, io); };
   });
 

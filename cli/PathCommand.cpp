@@ -10,6 +10,7 @@
 #include "model/ModelDriver.h"
 #include "model/P676.h"
 #include "session/ClimateTexts.h"
+#include "session/LinkSetup.h"
 #include "session/ResultText.h"
 #include "session/Session.h"
 #include "terrain/ProfileCsv.h"
@@ -100,7 +101,18 @@ int pathTooShort(bool json, Io& io, const CSRTM* terrain = nullptr) {
   return kExitInvalid;
 }
 
+/// The link record of the options; false (a usage error told) when a
+/// pattern file cannot be used.
+bool linkRecord(const PathOptions& o, LinkRecord& record, Io& io) {
+  std::string error;
+  if (LinkRecordFrom(o.link, record, error)) return true;
+  io.err << "tarnvale-cli: " << error << "\n";
+  return false;
+}
+
 int runSuppliedProfile(const PathOptions& o, Io& io) {
+  LinkRecord link;
+  if (o.link.given() && !linkRecord(o, link, io)) return kExitUsage;
   ProfileCsvLimits limits;
   limits.maxSamples = static_cast<std::size_t>(TerrainProfile::kCapacity);
   limits.maxLengthKm = kRangeLimits.max;
@@ -121,6 +133,8 @@ int runSuppliedProfile(const PathOptions& o, Io& io) {
   const double gamma = SpecificAttenuation(o.frequency, o.pressure, o.temperature, rho);
   const double gasLoss = gamma * profile.pathLength;
   if (!ok) return pathTooShort(o.json, io);
+  const PathModelResults& results = model.results();
+  const LinkBudget budget = PathLinkBudgetOf(link, results, gasLoss, BoresightLinkGeometry(link, results));
   if (o.json) {
     nlohmann::json j = modelJson(model);
     j["gasLoss"] = gasLoss;
@@ -128,10 +142,12 @@ int runSuppliedProfile(const PathOptions& o, Io& io) {
     j["gamma"] = gamma;
     j["range_km"] = profile.pathLength;
     j["bearing_deg"] = nullptr;
+    if (o.link.given()) j["link"] = LinkJson(budget);
     io.out << j.dump(2) << "\n";
   } else {
     io.out << text::GasLossText(gasLoss) << "\n";
     printResults(model, gasLoss, io);
+    if (o.link.given()) PrintLinkBudget(budget, io.out);
   }
   return kExitOk;
 }
@@ -167,10 +183,12 @@ int RunPath(const PathOptions& o, Io& io) {
   if (o.model == kP452ModelName) return RunPathP452(o, io);
   if (!o.profileFile.empty()) return runSuppliedProfile(o, io);
   Session session(o.climate);
+  if (o.link.given() && !linkRecord(o, session.link, io)) return kExitUsage;
   CLocator tx, rx;
   if (const int status = prepare(o, session, tx, rx, io); status != kExitOk) return status;
   const CalculateOutcome outcome = session.CalculateEnds(tx, rx, fieldsFrom(o));
   const CTerrain& model = *session.model();
+  const bool printLink = o.link.given() && outcome.linkBudget;
   WarnMissingTiles(*session.terrain(), io);
   WarnZoneMapProblem(*session.zones(), io);
   if (!outcome.pathValid) return pathTooShort(o.json, io, session.terrain());
@@ -185,6 +203,7 @@ int RunPath(const PathOptions& o, Io& io) {
     j["bearing_deg"] = session.bearingDeg;
     j["startHeight"] = outcome.startHeight;
     j["endHeight"] = outcome.endHeight;
+    if (printLink) j["link"] = LinkJson(*outcome.linkBudget);
     io.out << j.dump(2) << "\n";
   } else {
     io.out << outcome.startHeight << "\n" << outcome.endHeight << "\n";
@@ -194,6 +213,7 @@ int RunPath(const PathOptions& o, Io& io) {
     io.out << line << "Water vapour density " << *outcome.rho << "\n" << *outcome.gasLoss << "\n";
     printResults(model, session.totalGasLoss, io);
     if (!outcome.climateStatus.empty()) io.out << outcome.climateStatus << "\n";
+    if (printLink) PrintLinkBudget(*outcome.linkBudget, io.out);
   }
   return kExitOk;
 }

@@ -9,12 +9,14 @@
 
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "cli/LinkOptions.h"
 #include "cli/MissingTilesReport.h"
 #include "climate/Zones.h"
 #include "model/ModelDriver.h"
 #include "model/P452Model.h"
 #include "model/P452Path.h"
 #include "model/P452Values.h"
+#include "session/LinkSetup.h"
 #include "session/Session.h"
 #include "terrain/ProfileCsv.h"
 
@@ -39,8 +41,6 @@ P452Inputs radioInputs(const PathOptions& o) {
   in.p = o.percent;
   in.htg = o.txHeight;
   in.hrg = o.rxHeight;
-  in.Gt = o.txGain;
-  in.Gr = o.rxGain;
   in.polarisation = o.polarisation == "v" ? P452Polarisation::kVertical : P452Polarisation::kHorizontal;
   in.press = o.pressure;
   in.temp = o.temperature;
@@ -89,7 +89,7 @@ int tooShort(const PathOptions& o, const char* message, const CSRTM* terrain, Io
   return kExitInvalid;
 }
 
-void printJson(const P452Results& r, const PathOptions& o, const CSRTM* terrain, Io& io) {
+void printJson(const P452Results& r, const PathOptions& o, const CSRTM* terrain, const LinkBudget* budget, Io& io) {
   nlohmann::json j;
   j["ok"] = true;
   j["model"] = kP452ModelName;
@@ -98,6 +98,7 @@ void printJson(const P452Results& r, const PathOptions& o, const CSRTM* terrain,
     j[v.name] = std::isfinite(v.value) ? nlohmann::json(v.value) : nlohmann::json();
   j["pathtype"] = P452PathTypeName(r);
   if (terrain) j["missingTiles"] = MissingTilesJson(*terrain);
+  if (budget) j["link"] = LinkJson(*budget);
   io.out << j.dump(2) << "\n";
 }
 
@@ -141,7 +142,20 @@ int RunPathP452(const PathOptions& o, Io& io) {
     return kExitUsage;
   }
   P452Inputs in = radioInputs(o);
+  LinkRecord link;
+  if (o.link.given()) {
+    std::string error;
+    if (!LinkRecordFrom(o.link, link, error)) {
+      io.err << "tarnvale-cli: " << error << "\n";
+      return kExitUsage;
+    }
+  }
+  // The gains toward the horizon troposcatter couples through: the peak
+  // gains until the horizon rays are known.
+  in.Gt = link.tx.peakGainDbi();
+  in.Gr = link.rx.peakGainDbi();
   std::unique_ptr<CSRTM> terrain;
+  CLocator tx, rx;
   if (!o.profileFile.empty()) {
     if (const int status = readProfile(o, in, io); status != kExitOk) return status;
   } else {
@@ -152,7 +166,6 @@ int RunPathP452(const PathOptions& o, Io& io) {
     }
     EndsOptions ends = o.ends;
     if (byRange) ends.rx = ends.tx;  // resolved below from the range and bearing
-    CLocator tx, rx;
     if (const int status = ResolveEnds(ends, tx, rx, io); status != kExitOk) return status;
     if (byRange) {
       rx = Session::ReceiverFromRangeBearing(tx, o.bearingDeg, o.rangeKm);
@@ -182,10 +195,32 @@ int RunPathP452(const PathOptions& o, Io& io) {
   P452Model model;
   P452Results results;
   if (!model.Calculate(in, results)) return tooShort(o, results.error, terrain.get(), io);
-  if (o.json)
-    printJson(results, o, terrain.get(), io);
-  else
+  LinkBudget budget;
+  if (o.link.given()) {
+    const auto budgetOf = [&] {
+      const LinkGeometry geometry = terrain ? PathLinkGeometry(tx, rx, results.theta_t, results.theta_r)
+                                            : BoresightLinkGeometry(link, results.theta_t, results.theta_r);
+      return ComputeLinkBudget(link, results.Lb, in.f, geometry);
+    };
+    budget = budgetOf();
+    // With a pattern the gain toward the horizon ray differs from the peak:
+    // the horizons do not depend on the gains, so one more run with the
+    // gains toward them gives troposcatter's coupling loss its true gains.
+    if (std::isfinite(budget.txGainTowardDbi) && std::isfinite(budget.rxGainTowardDbi) &&
+        (budget.txGainTowardDbi != in.Gt || budget.rxGainTowardDbi != in.Gr)) {
+      in.Gt = budget.txGainTowardDbi;
+      in.Gr = budget.rxGainTowardDbi;
+      if (!model.Calculate(in, results)) return tooShort(o, results.error, terrain.get(), io);
+      budget = budgetOf();
+    }
+  }
+  const LinkBudget* shown = o.link.given() ? &budget : nullptr;
+  if (o.json) {
+    printJson(results, o, terrain.get(), shown, io);
+  } else {
     printText(results, in, io);
+    if (shown) PrintLinkBudget(*shown, io.out);
+  }
   return kExitOk;
 }
 

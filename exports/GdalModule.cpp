@@ -79,9 +79,10 @@ const GdalApi* Api(std::string& error) {
 }
 
 bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, const CoverageValues& values,
-                          std::string& error, const std::vector<std::pair<std::string, std::string>>& metadata) {
+                          std::string& error, const std::vector<std::pair<std::string, std::string>>& metadata,
+                          const CoverageBand& band) {
   const GdalApi* api = Api(error);
-  return api && api->writeCoverageGeoTiff(path, grid, values, error, metadata);
+  return api && api->writeCoverageGeoTiff(path, grid, values, error, metadata, band);
 }
 
 MosaicResult MakeMosaic(const MosaicOptions& options) {

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "exports/MapExport.h"
 #include "exports/Mosaic.h"
 #include "maps/Coverage.h"
 #include "terrain/DemImport.h"
@@ -16,11 +17,13 @@ namespace tarnvale {
 /// What the module offers: the functions of the same names, called through
 /// pointers. A module built from other sources says so by its version.
 struct GdalApi {
-  static constexpr int kVersion = 2;
+  /// 3: the coverage GeoTIFF takes the band's description and unit, and the
+  /// values it writes may be another quantity than the loss.
+  static constexpr int kVersion = 3;
   int version = kVersion;
   bool (*writeCoverageGeoTiff)(const std::string& path, const CoverageGrid& grid, const CoverageValues& values,
-                               std::string& error,
-                               const std::vector<std::pair<std::string, std::string>>& metadata) = nullptr;
+                               std::string& error, const std::vector<std::pair<std::string, std::string>>& metadata,
+                               const CoverageBand& band) = nullptr;
   MosaicResult (*makeMosaic)(const MosaicOptions& options) = nullptr;
   ImportResult (*importDem)(const std::vector<std::string>& inputs, const std::string& outDirectory,
                             const ImportProgress& progress) = nullptr;
@@ -42,7 +45,8 @@ const GdalApi* Api(std::string& error);
 /// The module's functions; when it cannot be loaded they fail with the reason.
 bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, const CoverageValues& values,
                           std::string& error,
-                          const std::vector<std::pair<std::string, std::string>>& metadata = {});
+                          const std::vector<std::pair<std::string, std::string>>& metadata = {},
+                          const CoverageBand& band = CoverageBandFor(LinkQuantity::Loss));
 MosaicResult MakeMosaic(const MosaicOptions& options);
 ImportResult ImportDem(const std::vector<std::string>& inputs, const std::string& outDirectory,
                        const ImportProgress& progress = {});

@@ -33,7 +33,8 @@ class QuietGdal {
 }  // namespace
 
 bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, const CoverageValues& values,
-                          std::string& error, const std::vector<std::pair<std::string, std::string>>& metadata) {
+                          std::string& error, const std::vector<std::pair<std::string, std::string>>& metadata,
+                          const CoverageBand& description) {
   const int n = values.n;
   if (!grid.valid || n <= 0) {
     error = "no coverage grid to write";
@@ -67,13 +68,14 @@ bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, con
     for (int j = 0; j < n; ++j) {
       const std::size_t i = values.index(j, k);
       rows[static_cast<std::size_t>(k) * n + j] = values.state[i] == PointState::Ok
-                                                       ? static_cast<float>(values.loss[i])
+                                                       ? static_cast<float>(values.shown(i))
                                                        : static_cast<float>(kGeoTiffNoData);
     }
   bool ok = dataset->SetGeoTransform(transform) == CE_None && dataset->SetSpatialRef(&wgs84) == CE_None &&
             band->SetNoDataValue(kGeoTiffNoData) == CE_None &&
             band->RasterIO(GF_Write, 0, 0, n, n, rows.data(), n, n, GDT_Float32, 0, 0) == CE_None;
-  if (ok) band->SetDescription("basic transmission loss with gaseous loss (dB)");
+  if (ok) band->SetDescription(description.description.c_str());
+  if (ok && !description.unit.empty()) ok = band->SetUnitType(description.unit.c_str()) == CE_None;
   for (const auto& [name, value] : metadata)
     if (ok) ok = dataset->SetMetadataItem(name.c_str(), value.c_str()) == CE_None;
   if (!ok) error = quiet.message(("cannot write '" + path + "'").c_str());

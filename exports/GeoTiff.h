@@ -10,16 +10,18 @@
 
 namespace tarnvale {
 
-/// Writes the losses (Lb plus the gaseous loss, dB) as a one-band float32
-/// GeoTIFF of n x n pixels in EPSG:4326, row 0 the northern row, pixel
-/// centres on the sample points (origin at west edge - step / 2, north edge +
-/// step / 2). Failed and never computed samples hold kGeoTiffNoData, which
-/// the file declares. @p metadata items (name, value) are stored in the
-/// file's default metadata domain. The file is written under a temporary
+/// Writes the map's values (CoverageValues::shown: the losses, Lb plus the
+/// gaseous loss in dB, or the quantity mapped) as a one-band float32 GeoTIFF
+/// of n x n pixels in EPSG:4326, row 0 the northern row, pixel centres on the
+/// sample points (origin at west edge - step / 2, north edge + step / 2).
+/// Failed and never computed samples hold kGeoTiffNoData, which the file
+/// declares. The band takes @p band's description and unit. @p metadata items
+/// (name, value) are stored in the file's default metadata domain. The file is written under a temporary
 /// name and renamed into place when complete, so that an interrupted write
 /// leaves no half file. Returns false with a reason in @p error.
 bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, const CoverageValues& values,
                           std::string& error,
-                          const std::vector<std::pair<std::string, std::string>>& metadata = {});
+                          const std::vector<std::pair<std::string, std::string>>& metadata = {},
+                          const CoverageBand& band = CoverageBandFor(LinkQuantity::Loss));
 
 }  // namespace tarnvale

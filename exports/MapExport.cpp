@@ -11,6 +11,16 @@
 
 namespace tarnvale {
 
+CoverageBand CoverageBandFor(LinkQuantity quantity) {
+  switch (quantity) {
+    case LinkQuantity::Loss: break;
+    case LinkQuantity::Power: return {"received power (dBm)", "dBm"};
+    case LinkQuantity::Field: return {"field strength (dBuV/m)", "dBuV/m"};
+    case LinkQuantity::Margin: return {"margin over the receiver threshold (dB)", "dB"};
+  }
+  return {"basic transmission loss with gaseous loss (dB)", ""};
+}
+
 OverlayBox CoverageOverlayBox(const CoverageGrid& grid, int widthPx, int heightPx) {
   OverlayBox box;
   if (grid.p <= 0) return box;
@@ -130,7 +140,8 @@ std::string xmlEscaped(const std::string& text) {
 
 }  // namespace
 
-std::string CoverageKml(const std::string& name, const std::string& imageHref, const OverlayBox& box) {
+std::string CoverageKml(const std::string& name, const std::string& imageHref, const OverlayBox& box,
+                        const std::string& legendHref, const std::string& legendTitle) {
   char numbers[512];
   std::snprintf(numbers, sizeof numbers,
                 "      <LatLonBox>\n        <north>%.10f</north>\n        <south>%.10f</south>\n"
@@ -144,9 +155,24 @@ std::string CoverageKml(const std::string& name, const std::string& imageHref, c
          "      <name>" + xmlEscaped(name) + "</name>\n"
          "      <Icon>\n        <href>" + xmlEscaped(imageHref) + "</href>\n      </Icon>\n" +
          numbers +
-         "    </GroundOverlay>\n"
+         "    </GroundOverlay>\n" +
+         (legendHref.empty()
+              ? std::string()
+              : "    <ScreenOverlay>\n"
+                "      <name>" + xmlEscaped(legendTitle) + "</name>\n"
+                "      <Icon>\n        <href>" + xmlEscaped(legendHref) + "</href>\n      </Icon>\n"
+                "      <overlayXY x=\"0\" y=\"0\" xunits=\"fraction\" yunits=\"fraction\"/>\n"
+                "      <screenXY x=\"10\" y=\"40\" xunits=\"pixels\" yunits=\"pixels\"/>\n"
+                "      <size x=\"0\" y=\"0\" xunits=\"pixels\" yunits=\"pixels\"/>\n"
+                "    </ScreenOverlay>\n") +
          "  </Document>\n"
          "</kml>\n";
+}
+
+std::string LegendPathBeside(const std::string& kmlPath) {
+  std::filesystem::path legend = kmlPath;
+  legend.replace_filename(legend.stem().string() + "-legend.png");
+  return legend.string();
 }
 
 bool WriteTextFile(const std::string& path, const std::string& text, std::string& error) {
@@ -154,21 +180,26 @@ bool WriteTextFile(const std::string& path, const std::string& text, std::string
 }
 
 bool WriteCoverageKmz(const std::string& path, const std::string& name, const RgbImage& picture,
-                      const OverlayBox& box, std::string& error) {
-  const std::string pngTemporary = path + ".png.part";
-  if (!WritePng(picture, pngTemporary, &error)) return false;
-  std::vector<unsigned char> png;
-  {
-    std::ifstream in(pngTemporary, std::ios::binary);
-    png.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  std::remove(pngTemporary.c_str());
-  if (png.empty()) {
-    error = "cannot write '" + path + "'";
-    return false;
-  }
-  const std::string kml = CoverageKml(name, "map.png", box);
-  return writeBytes(path, storedZip({{"doc.kml", {kml.begin(), kml.end()}}, {"map.png", std::move(png)}}), error);
+                      const OverlayBox& box, std::string& error, const OverlayLegend* legend) {
+  // The pictures as PNG bytes, through a file of their own beside the KMZ.
+  const auto pngBytes = [&](const RgbImage& image, std::vector<unsigned char>& png) {
+    const std::string temporary = path + ".png.part";
+    if (!WritePng(image, temporary, &error)) return false;
+    {
+      std::ifstream in(temporary, std::ios::binary);
+      png.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::remove(temporary.c_str());
+    if (png.empty()) error = "cannot write '" + path + "'";
+    return !png.empty();
+  };
+  std::vector<unsigned char> png, legendPng;
+  if (!pngBytes(picture, png) || (legend && !pngBytes(legend->picture, legendPng))) return false;
+  const std::string kml =
+      legend ? CoverageKml(name, "map.png", box, "legend.png", legend->title) : CoverageKml(name, "map.png", box);
+  std::vector<ZipEntry> entries = {{"doc.kml", {kml.begin(), kml.end()}}, {"map.png", std::move(png)}};
+  if (legend) entries.push_back({"legend.png", std::move(legendPng)});
+  return writeBytes(path, storedZip(entries), error);
 }
 
 }  // namespace tarnvale

@@ -38,6 +38,8 @@ using Dataset = std::unique_ptr<void, DatasetCloser>;
 struct Input {
   std::string path;
   int siteIndex = 0;
+  std::string quantity = "loss";  ///< the QUANTITY metadata item of a coverage GeoTIFF, "loss" without one
+  std::string unit;               ///< the band's unit
   double west = 0, south = 0, east = 0, north = 0;
   double stepX = 0, stepY = 0;
 };
@@ -82,6 +84,8 @@ bool Describe(const std::string& path, int position, Input& input, std::string& 
   }
   input.path = path;
   input.siteIndex = SiteIndexOf(ds, path, position);
+  if (const char* item = GDALGetMetadataItem(ds, "QUANTITY", nullptr)) input.quantity = item;
+  if (const char* unit = GDALGetRasterUnitType(GDALGetRasterBand(ds, 1))) input.unit = unit;
   input.west = t[0];
   input.north = t[3];
   input.stepX = t[1];
@@ -198,6 +202,15 @@ MosaicResult MakeMosaic(const MosaicOptions& o) {
     result.error = "no input to combine";
     return result;
   }
+  // Maps of received power, field strength or margin: the best server is the
+  // site giving the largest value, not the smallest. Quantities never mix.
+  const std::string quantity = inputs[0].quantity;
+  for (const Input& in : inputs)
+    if (in.quantity != quantity) {
+      result.error = in.path + ": holds " + in.quantity + ", not " + quantity + " as " + inputs[0].path + " does";
+      return result;
+    }
+  const bool largerIsBetter = quantity == "power" || quantity == "field" || quantity == "margin";
   std::stable_sort(inputs.begin(), inputs.end(),
                    [](const Input& a, const Input& b) { return a.siteIndex < b.siteIndex; });
 
@@ -234,6 +247,10 @@ MosaicResult MakeMosaic(const MosaicOptions& o) {
   if (loss && !o.server.empty())
     server = CreateOutput(serverTemporary, columns, rows, GDT_Int32, kServerNoData, transform, why);
   bool ok = loss && (o.server.empty() || server);
+  if (loss && quantity != "loss") {
+    GDALSetMetadataItem(loss.get(), "QUANTITY", quantity.c_str(), nullptr);
+    if (!inputs[0].unit.empty()) GDALSetRasterUnitType(GDALGetRasterBand(loss.get(), 1), inputs[0].unit.c_str());
+  }
 
   std::vector<float> best, values;
   std::vector<std::int32_t> owner;
@@ -254,7 +271,7 @@ MosaicResult MakeMosaic(const MosaicOptions& o) {
       for (std::size_t p = 0; p < values.size(); ++p) {
         const float v = values[p];
         if (v == kLossNoData || std::isnan(v)) continue;
-        if (owner[p] == kServerNoData || v < best[p]) {
+        if (owner[p] == kServerNoData || (largerIsBetter ? v > best[p] : v < best[p])) {
           best[p] = v;
           owner[p] = in.siteIndex;
         }

@@ -9,7 +9,7 @@ namespace tarnvale {
 
 struct MosaicOptions {
   std::vector<std::string> inputs;  ///< coverage GeoTIFFs, one per site
-  std::string out;                  ///< lowest loss per pixel (float32, dB)
+  std::string out;                  ///< best value per pixel (float32: lowest loss, dB, or largest power, field, margin)
   std::string server;               ///< index of the site giving it (int32), optional
   double resolution = 0.0;          ///< output step in degrees; 0: the finest input step
   std::vector<double> bounds;       ///< west, south, east, north; empty: the union of the inputs
@@ -26,7 +26,9 @@ struct MosaicResult {
 };
 
 /// Combines the inputs on one EPSG:4326 grid: per pixel the lowest loss of all
-/// sites and the index of the site that gives it (the SITE_INDEX metadata item
+/// sites (or, for maps of received power, field strength or margin, as their
+/// QUANTITY metadata item says, the largest value; inputs of different
+/// quantities are refused) and the index of the site that gives it (the SITE_INDEX metadata item
 /// of its GeoTIFF, else the number before the first '-' of its file name, else
 /// its place in the list). Equal losses go to the lower index. Works through
 /// the output in bands of rows, so memory does not grow with the number or

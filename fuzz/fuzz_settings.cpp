@@ -1,5 +1,5 @@
 // profile.ini of any length and content: a record that reads must write and
-// read back to the same inputs.
+// read back to the same inputs, its keyed texts included.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -14,7 +14,7 @@ bool same(const tarnvale::SettingsRecord& a, const tarnvale::SettingsRecord& b) 
          eq(a.txHeight, b.txHeight) && eq(a.rxHeight, b.rxHeight) && eq(a.frequency, b.frequency) &&
          eq(a.temperature, b.temperature) && eq(a.pressure, b.pressure) && eq(a.humidity, b.humidity) &&
          eq(a.percent, b.percent) && a.endPointMode == b.endPointMode && a.forcedKFactor == b.forcedKFactor &&
-         eq(a.kFactor, b.kFactor);
+         eq(a.kFactor, b.kFactor) && a.keyed == b.keyed;
 }
 }  // namespace
 

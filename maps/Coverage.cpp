@@ -13,7 +13,9 @@
 #include <thread>
 #include <utility>
 
+#include "geo/Path.h"
 #include "terrain/CoverageSampler.h"
+#include "text/Format.h"
 
 namespace tarnvale {
 
@@ -104,6 +106,14 @@ struct WorkerState {
   const CoverageJob& job;
 };
 
+/// What a map of another quantity than the loss needs of a point's path
+/// besides its loss.
+void keepElevations(const CTerrain& model, bool ok, CoverageValues& values, std::size_t i) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  values.txElevationMrad[i] = ok ? model.results().theta_t : nan;
+  if (!values.rxElevationMrad.empty()) values.rxElevationMrad[i] = ok ? model.results().theta_r : nan;
+}
+
 void runWorker(const CoverageJob& job, const CZONES& zones, std::stop_token stop, CoverageValues& values,
                WorkQueue& queue) {
   WorkerState worker(job, values.tiles, zones);
@@ -126,6 +136,7 @@ void runWorker(const CoverageJob& job, const CZONES& zones, std::stop_token stop
       const std::size_t i = values.index(j, k);
       values.loss[i] = ok ? loss : nan;
       values.state[i] = ok ? PointState::Ok : PointState::Failed;
+      if (!values.txElevationMrad.empty()) keepElevations(*worker.model, ok, values, i);
       // Counted in small batches: one shared counter bumped by every worker
       // at every point would bounce its cache line between the cores.
       if (++unreported == kPointsPerReport) {
@@ -165,6 +176,11 @@ CoverageValues RunCoverage(const CoverageJob& job, const CZONES& zones, std::sto
     values.state.assign(total, PointState::NotComputed);
     values.columnDone.assign(static_cast<std::size_t>(n), 0);
     values.tiles = job.tiles ? job.tiles : std::make_shared<const SharedTileSet>(job.terrainDirectory);
+    if (job.quantity != LinkQuantity::Loss) {
+      values.quantity.assign(total, std::numeric_limits<double>::quiet_NaN());
+      values.txElevationMrad.assign(total, std::numeric_limits<double>::quiet_NaN());
+      if (!job.link.rxPointsAtTx) values.rxElevationMrad.assign(total, std::numeric_limits<double>::quiet_NaN());
+    }
   } catch (const std::bad_alloc&) {
     return CoverageValues{};  // n = 0: no memory for the map
   }
@@ -186,7 +202,14 @@ CoverageValues RunCoverage(const CoverageJob& job, const CZONES& zones, std::sto
       std::lock_guard lock(queue.mutex);
       newColumns.swap(queue.finished);
     }
-    for (int j : newColumns) values.columnDone[static_cast<std::size_t>(j)] = 1;
+    for (int j : newColumns) {
+      values.columnDone[static_cast<std::size_t>(j)] = 1;
+      FillQuantityColumn(job, values, j);
+    }
+    // A stopped map keeps the points its workers finished in columns left unfinished.
+    if (last)
+      for (int j = 0; j < n; ++j)
+        if (!values.columnDone[static_cast<std::size_t>(j)]) FillQuantityColumn(job, values, j);
     if (callbacks.progress)
       callbacks.progress(queue.pointsDone.load(std::memory_order_relaxed), static_cast<long long>(total));
     if (callbacks.columns && (!newColumns.empty() || last)) callbacks.columns(values, newColumns);
@@ -232,16 +255,59 @@ CoverageValues RunCoverage(const CoverageJob& job, const CZONES& zones, std::sto
   return values;
 }
 
-Colour CoverageLossColour(double loss, const CoverageSettings& settings) {
-  if (settings.contrast) return thresholdColour(kWhite, loss, settings.maxLoss, colours::kContrastPercent);
-  return greyScaleColour(kWhite, loss, settings.maxLoss, settings.minLoss);
+LinkGeometry CoveragePointGeometry(const CLocator& tx, double latitude, double longitude, double txElevationMrad,
+                                   double rxElevationMrad) {
+  LinkGeometry g;
+  double rangeKm = 0.0;
+  CPath path;
+  path.setEnds(tx, latitude, longitude);
+  path.rangeBearing(rangeKm, g.bearingFromTxDeg);
+  g.txElevationDeg = DegreesFromMrad(txElevationMrad);
+  g.rxElevationDeg = DegreesFromMrad(rxElevationMrad);
+  return g;
+}
+
+double CoverageQuantityAt(const CoverageJob& job, double latitude, double longitude, double lossDb,
+                          double txElevationMrad, double rxElevationMrad) {
+  LinkGeometry g = CoveragePointGeometry(job.tx, latitude, longitude, txElevationMrad, rxElevationMrad);
+  if (!job.link.rxPointsAtTx) {
+    double rangeKm = 0.0;
+    CPath back;
+    back.setEnds(latitude, longitude, job.tx);
+    back.rangeBearing(rangeKm, g.bearingFromRxDeg);
+  }
+  return LinkQuantityAt(job.link, job.quantity, lossDb, job.inputs.model.frequency, g);
+}
+
+void FillQuantityColumn(const CoverageJob& job, CoverageValues& values, int j) {
+  if (values.quantity.empty() || j < 0 || j >= values.n) return;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (int k = 0; k < values.n; ++k) {
+    const std::size_t i = values.index(j, k);
+    if (values.state[i] != PointState::Ok) continue;
+    values.quantity[i] =
+        CoverageQuantityAt(job, job.grid.latitude(k), job.grid.longitude(j), values.loss[i], values.txElevationMrad[i],
+                           values.rxElevationMrad.empty() ? nan : values.rxElevationMrad[i]);
+  }
+}
+
+Colour CoverageLossColour(double value, const CoverageSettings& settings) {
+  // Larger is better: the scale is read the other way round, by negating
+  // (exactly) the value and both ends.
+  const bool reversed = LargerIsBetter(settings.quantity);
+  const double v = reversed ? -value : value;
+  const double worse = reversed ? -settings.minLoss : settings.maxLoss;
+  const double better = reversed ? -settings.maxLoss : settings.minLoss;
+  if (settings.contrast) return thresholdColour(kWhite, v, worse, colours::kContrastPercent);
+  return greyScaleColour(kWhite, v, worse, better);
 }
 
 Colour CoveragePointColour(const CoverageValues& values, int j, int k, const CoverageSettings& settings) {
   switch (values.state[values.index(j, k)]) {
-    case PointState::Ok: return CoverageLossColour(values.loss[values.index(j, k)], settings);
-    // The transmitter's own cell has no path; it takes the least loss shown.
-    case PointState::Failed: return CoverageLossColour(settings.minLoss, settings);
+    case PointState::Ok: return CoverageLossColour(values.shown(values.index(j, k)), settings);
+    // The transmitter's own cell has no path; it takes the better end of the scale.
+    case PointState::Failed:
+      return CoverageLossColour(LargerIsBetter(settings.quantity) ? settings.maxLoss : settings.minLoss, settings);
     case PointState::NotComputed: break;
   }
   return kBlack;
@@ -306,12 +372,18 @@ void DrawTransmitterMarker(RgbImage& display) {
 }
 
 ColourScale CoverageScale(const CoverageSettings& settings) {
-  switch (settings.style) {
-    case CoverageStyle::Terrain: return DrawColourScale(ScaleKind::Height, settings.maxHeight, settings.minHeight);
-    case CoverageStyle::Colour: return DrawColourScale(ScaleKind::ColourLoss, settings.maxLoss, settings.minLoss);
-    case CoverageStyle::Monochrome: break;
-  }
-  return DrawColourScale(ScaleKind::GreyLoss, settings.maxLoss, settings.minLoss);
+  if (settings.style == CoverageStyle::Terrain)
+    return DrawColourScale(ScaleKind::Height, settings.maxHeight, settings.minHeight);
+  const ScaleKind kind = settings.style == CoverageStyle::Colour ? ScaleKind::ColourLoss : ScaleKind::GreyLoss;
+  // The bands depend only on their place between the ends, so a scale read
+  // the other way round has the loss scale's bands with its labels swapped.
+  ColourScale scale = DrawColourScale(kind, settings.maxLoss, settings.minLoss);
+  if (settings.quantity == LinkQuantity::Loss) return scale;
+  const std::string unit = " " + std::string(LinkQuantityDisplayUnit(settings.quantity));
+  const bool reversed = LargerIsBetter(settings.quantity);
+  scale.scaleMinText = FormatFixed(reversed ? settings.maxLoss : settings.minLoss, 4, 1) + unit;
+  scale.scaleMaxText = FormatFixed(reversed ? settings.minLoss : settings.maxLoss, 4, 1) + unit;
+  return scale;
 }
 
 CoveragePicture RenderCoverage(CSRTM& terrain, const CLocator& tx, const CoverageGrid& grid,

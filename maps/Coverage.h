@@ -12,6 +12,7 @@
 
 #include "climate/Zones.h"
 #include "geo/Locator.h"
+#include "link/LinkBudget.h"
 #include "maps/Colours.h"
 #include "maps/RgbImage.h"
 #include "maps/TerrainMap.h"
@@ -52,8 +53,12 @@ enum class CoverageStyle {
 struct CoverageSettings {
   double rangeKm = 10.0;   ///< CoverageRange (km)
   int resolution = 4;      ///< CoverageResolution: pixels per sample
-  double maxLoss = 200.0;  ///< MaxLoss (dB)
-  double minLoss = 100.0;  ///< MinLoss (dB)
+  /// What the map shows. For the loss the smallest values take the lightest
+  /// grey; for power, field strength and margin, where larger is better, the
+  /// largest do, so that a good point has the same colour on every map.
+  LinkQuantity quantity = LinkQuantity::Loss;
+  double maxLoss = 200.0;  ///< MaxLoss: the scale's largest value, in the quantity's unit (dB of loss)
+  double minLoss = 100.0;  ///< MinLoss: the scale's smallest value, in the quantity's unit
   double maxHeight = 500.0;  ///< MaxHeight (m)
   double minHeight = 0.0;    ///< MinHeight (m)
   bool contrast = false;     ///< MAX_CONTRAST
@@ -111,6 +116,10 @@ struct CoverageJob {
   std::shared_ptr<const SharedTileSet> tiles;
   /// Worker threads; 0 or less: one per hardware thread.
   int threads = 0;
+  /// What the map shows; for any other quantity than the loss the link
+  /// record turns each point's loss into it (CoverageQuantityAt).
+  LinkQuantity quantity = LinkQuantity::Loss;
+  LinkRecord link;
 };
 
 /// What became of one sample point.
@@ -127,6 +136,14 @@ struct CoverageValues {
   /// Lb + gamma L (dB) where the state is Ok; NaN elsewhere.
   std::vector<double> loss;
   std::vector<PointState> state;
+  /// Only for a job that maps another quantity than the loss (empty
+  /// otherwise): the quantity (NaN where the state is not Ok), and the path
+  /// analysis' horizon elevations theta_t and theta_r of each point (mrad;
+  /// theta_r only when the receiving antenna does not point at the
+  /// transmitter), which the antennas' gains toward the path depend on.
+  std::vector<double> quantity;
+  std::vector<double> txElevationMrad;
+  std::vector<double> rxElevationMrad;
   /// 1 for every column whose n points are all done.
   std::vector<std::uint8_t> columnDone;
   long long pointsDone = 0;
@@ -139,6 +156,8 @@ struct CoverageValues {
 
   std::size_t index(int j, int k) const { return static_cast<std::size_t>(j) * n + static_cast<std::size_t>(k); }
   int columnsDone() const;
+  /// The value the map shows at @p i: the quantity, or the loss of a loss map.
+  double shown(std::size_t i) const { return quantity.empty() ? loss[i] : quantity[i]; }
 };
 
 /// Reports of a running map. Both are called on the thread that runs
@@ -157,6 +176,8 @@ struct CoverageCallbacks {
 /// read once; @p zones is shared read-only (it is opened first on the
 /// calling thread). Columns are handed out west to east; each value depends
 /// only on its point, so the result is the same for any number of threads.
+/// For another quantity than the loss, the calling thread turns each finished
+/// column's losses into the quantity before reporting it (the losses stay).
 /// A stop request ends every worker after its current point (well within
 /// 100 ms); the columns finished stay, and cancelled is set.
 /// Blocks until the workers have ended. Returns values with n = 0 for a grid
@@ -170,10 +191,28 @@ CoverageValues RunCoverage(const CoverageJob& job, const CZONES& zones, std::sto
 bool CoveragePointLoss(CTerrain& model, const CSRTM& terrain, const CZONES& zones, const CLocator& tx,
                        double latitude, double longitude, const CoverageInputs& inputs, double& loss);
 
-/// The grey level of a loss: with contrast thresholdColour(white, loss,
-/// maxLoss, 40), otherwise greyScaleColour(white, loss, maxLoss, minLoss).
-Colour CoverageLossColour(double loss, const CoverageSettings& settings);
-/// The grey level of sample (j, k): its loss when Ok, the style's minimum loss
+/// The geometry of one map point's path for its budget: the great circle's
+/// bearings from the transmitter to the point and back (CPath), and the
+/// horizon elevations of the point's path analysis.
+/// @param txElevationMrad, rxElevationMrad theta_t and theta_r (mrad)
+LinkGeometry CoveragePointGeometry(const CLocator& tx, double latitude, double longitude, double txElevationMrad,
+                                   double rxElevationMrad);
+/// The job's quantity at one point whose loss is @p lossDb (LinkQuantityAt
+/// with the point's geometry and the job's frequency); NaN for a loss that is
+/// not finite. Never throws.
+double CoverageQuantityAt(const CoverageJob& job, double latitude, double longitude, double lossDb,
+                          double txElevationMrad, double rxElevationMrad);
+/// Fills values.quantity for the computed points of column @p j (nothing for
+/// a loss map).
+void FillQuantityColumn(const CoverageJob& job, CoverageValues& values, int j);
+
+/// The grey level of a value of the map's quantity: with contrast, white
+/// unless the value is at or beyond the worse end of the scale (loss at or
+/// above maxLoss; power, field or margin at or below minLoss), there 40 %
+/// grey; otherwise white at the better end of the scale to black at the
+/// worse (greyScaleColour).
+Colour CoverageLossColour(double value, const CoverageSettings& settings);
+/// The grey level of sample (j, k): its value when Ok, the scale's better end
 /// for a failed point (the transmitter's own cell), black when not computed.
 Colour CoveragePointColour(const CoverageValues& values, int j, int k, const CoverageSettings& settings);
 /// Paints column @p j of the loss image.
@@ -194,7 +233,9 @@ RgbImage ComposeCoverage(const RgbImage& lossImage, const RgbImage* terrainImage
 /// The red rounded square at the centre of the picture.
 void DrawTransmitterMarker(RgbImage& display);
 /// The style's scale: height scale (terrain), colour loss scale or grey loss
-/// scale, with its label texts.
+/// scale, with its label texts. The colour and grey scales run from the
+/// better end at the top to the worse at the bottom, labelled in the
+/// quantity's unit ("100.0 dB", "-40.0 dBm", "100.0 dBµV/m").
 ColourScale CoverageScale(const CoverageSettings& settings);
 
 /// Everything the Area Coverage page shows after a plot.

@@ -46,6 +46,17 @@ CoverageClimate CoverageClimateAt(const CLocator& transmitter, const CRefractivi
   return c;
 }
 
+CoverageScaleLimits ScaleLimitsFor(LinkQuantity quantity) {
+  switch (quantity) {
+    case LinkQuantity::Loss: break;
+    case LinkQuantity::Power: return {{"MaxLoss", -250.0, 100.0, 0}, {"MinLoss", -250.0, 100.0, 0}, -40.0, -120.0};
+    case LinkQuantity::Field: return {{"MaxLoss", -100.0, 250.0, 0}, {"MinLoss", -100.0, 250.0, 0}, 100.0, 0.0};
+    case LinkQuantity::Margin: return {{"MaxLoss", -300.0, 300.0, 0}, {"MinLoss", -300.0, 300.0, 0}, 40.0, -20.0};
+  }
+  const CoverageSettings start;
+  return {kMaxLossLimits, kMinLossLimits, start.maxLoss, start.minLoss};
+}
+
 CoverageJob CoverageJobFor(const CoverageRequest& r) {
   CoverageJob job;
   job.tx = r.transmitter;
@@ -53,6 +64,8 @@ CoverageJob CoverageJobFor(const CoverageRequest& r) {
   job.inputs = CoverageInputsFor(r.radio, r.n0, r.deltaN);
   job.terrainDirectory = r.terrainDirectory;
   job.threads = r.threads;
+  job.quantity = r.quantity;
+  if (r.quantity != LinkQuantity::Loss) job.link = r.link;
   return job;
 }
 
@@ -63,7 +76,7 @@ std::vector<std::pair<std::string, std::string>> CoverageMetadata(const Coverage
     return std::string(text);
   };
   const InputValues& f = r.radio;
-  return {{"TX_LATITUDE", number(job.tx.latitude())},
+  std::vector<std::pair<std::string, std::string>> items = {{"TX_LATITUDE", number(job.tx.latitude())},
           {"TX_LONGITUDE", number(job.tx.longitude())},
           {"FREQUENCY_GHZ", number(f.frequency)},
           {"TIME_PERCENT", number(f.percent)},
@@ -80,6 +93,30 @@ std::vector<std::pair<std::string, std::string>> CoverageMetadata(const Coverage
           {"DELTA_N", number(job.inputs.deltaN)},
           {"GAS_DB_PER_KM", number(job.inputs.gasPerKm)},
           {"TERRAIN", r.terrainDirectory}};
+  if (job.quantity == LinkQuantity::Loss) return items;
+  const LinkRecord& l = job.link;
+  const auto pattern = [](const LinkAntenna& a) {
+    if (!a.pattern.loaded()) return std::string("none");
+    return a.pattern.info().name.empty() ? a.patternPath : a.pattern.info().name + " (" + a.patternPath + ")";
+  };
+  const std::vector<std::pair<std::string, std::string>> link = {
+      {"QUANTITY", std::string(LinkQuantityName(job.quantity))},
+      {"UNIT", std::string(LinkQuantityUnit(job.quantity))},
+      {"TX_POWER_DBM", number(l.powerDbm)},
+      {"TX_FEEDER_LOSS_DB", number(l.tx.feederLossDb)},
+      {"TX_GAIN_DBI", number(l.tx.peakGainDbi())},
+      {"TX_PATTERN", pattern(l.tx)},
+      {"TX_AZIMUTH_DEG", number(l.tx.azimuthDeg)},
+      {"TX_DOWNTILT_DEG", number(l.tx.downtiltDeg)},
+      {"RX_GAIN_DBI", number(l.rx.peakGainDbi())},
+      {"RX_FEEDER_LOSS_DB", number(l.rx.feederLossDb)},
+      {"RX_PATTERN", pattern(l.rx)},
+      {"RX_POINTS_AT_TX", l.rxPointsAtTx ? "yes" : "no"},
+      {"RX_AZIMUTH_DEG", number(l.rx.azimuthDeg)},
+      {"RX_DOWNTILT_DEG", number(l.rx.downtiltDeg)},
+      {"RX_THRESHOLD_DBM", number(l.rxThresholdDbm)}};
+  items.insert(items.end(), link.begin(), link.end());
+  return items;
 }
 
 std::string CoverageCentreText(const CLocator& transmitter) {

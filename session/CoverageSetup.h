@@ -23,6 +23,20 @@ inline constexpr InputLimits kMinLossLimits{"MinLoss", 0.0, 399.0, 0};          
 inline constexpr InputLimits kMaxHeightLimits{"MaxHeight", 0.0, 10000.0, 0};                 ///< m
 inline constexpr InputLimits kMinHeightLimits{"MinHeight", -1000.0, 10000.0, 0};             ///< m
 
+/// The ends of a map's scale for one quantity, in its unit: the limits of the
+/// page's two fields (MaxLoss, MinLoss) and their start values.
+struct CoverageScaleLimits {
+  InputLimits max;
+  InputLimits min;
+  double maxStart = 0.0;
+  double minStart = 0.0;
+};
+/// Loss: 1...400 and 0...399 dB, from 200 and 100 dB (the page's fields as
+/// they were before there were other quantities); received power -250...100
+/// dBm from -40 and -120; field strength -100...250 dBuV/m from 100 and 0;
+/// margin -300...300 dB from 40 and -20.
+CoverageScaleLimits ScaleLimitsFor(LinkQuantity quantity);
+
 /// The inputs of every model run of a map: frequency, time percentage,
 /// antenna heights and the forced K factor from @p fields (terrain never
 /// interpolated), N0 and delta-N as given, and the specific gaseous
@@ -59,6 +73,9 @@ struct CoverageRequest {
   double deltaN = 45.0;        ///< delta-N of every point (N-units/km)
   std::string terrainDirectory;
   int threads = 0;             ///< workers; 0: one per hardware thread
+  /// What the map shows, and the link budget that turns a loss into it.
+  LinkQuantity quantity = LinkQuantity::Loss;
+  LinkRecord link;
 };
 
 /// The job for @p request: its grid (CoverageGridFor; not valid for an
@@ -68,7 +85,8 @@ struct CoverageRequest {
 CoverageJob CoverageJobFor(const CoverageRequest& request);
 
 /// The inputs of a map as (name, value) items for a GeoTIFF's metadata, so
-/// that a file found on its own says how it was made.
+/// that a file found on its own says how it was made. A map of another
+/// quantity than the loss adds QUANTITY, UNIT and the link budget's inputs.
 std::vector<std::pair<std::string, std::string>> CoverageMetadata(const CoverageRequest& request,
                                                                   const CoverageJob& job);
 

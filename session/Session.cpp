@@ -7,6 +7,7 @@
 #include "geo/Path.h"
 #include "model/P676.h"
 #include "session/ClimateTexts.h"
+#include "session/LinkSetup.h"
 #include "session/ResultText.h"
 
 namespace tarnvale {
@@ -35,6 +36,8 @@ RestoredInputs Session::RestoreInputs(const std::string& programDirectory) {
   RestoredInputs restored;
   InputValues& f = restored.fields;
   SettingsRecord record;
+  keyed_.clear();
+  link = LinkRecord{};
   if (!LoadSettingsFile(withSeparator(programDirectory) + kSettingsFile, record)) {
     f.format = kFormatLocator;
     tx = CLocator(kDefaultTransmitter, kFormatGridReference);
@@ -68,6 +71,11 @@ RestoredInputs Session::RestoreInputs(const std::string& programDirectory) {
   restored.terrainDirectory = record.terrainDirectory;
   f.forcedKFactor = record.forcedKFactor;
   f.kFactor = record.kFactor;
+  keyed_ = record.keyed;
+  if (const auto saved = keyed_.find(kLinkSettingsKey); saved != keyed_.end()) {
+    std::string error;
+    if (!DecodeLinkRecord(saved->second, link, &error)) restored.linkProblem = "Link budget not restored: " + error;
+  }
   return restored;
 }
 
@@ -108,6 +116,8 @@ SettingsRecord Session::SettingsFromInputs(const InputValues& f, const std::stri
   r.endPointMode = endPointMode;
   r.forcedKFactor = f.forcedKFactor;
   r.kFactor = f.kFactor;
+  r.keyed = keyed_;
+  if (ValidLinkRecord(link)) r.keyed[kLinkSettingsKey] = EncodeLinkRecord(link);
   return r;
 }
 
@@ -227,6 +237,8 @@ void Session::runProfile(const InputValues& f, CalculateOutcome& out) {
   out.labels = labels;
   out.table = ProfileTable(model, f.metric);
   out.chart = ProfileChart(model, f);
+  out.linkGeometry = PathLinkGeometry(tx, rx, r);
+  out.linkBudget = PathLinkBudgetOf(link, r, g, *out.linkGeometry);
 }
 
 std::pair<std::string, std::string> Session::FormatLocationsForDisplay(int format) {

@@ -5,6 +5,7 @@
 // switch and saving the inputs. The desktop program maps its fields to
 // InputValues and the outcome back to its labels; the command line uses the
 // same calls, so both show the same numbers.
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,12 +14,16 @@
 #include "climate/Refractivity.h"
 #include "climate/Zones.h"
 #include "geo/Locator.h"
+#include "link/LinkBudget.h"
 #include "model/ModelDriver.h"
 #include "model/Terrain.h"
 #include "settings/SettingsRecord.h"
 #include "terrain/Srtm.h"
 
 namespace tarnvale {
+
+/// The key of the link record among profile.ini's keyed texts.
+inline constexpr const char* kLinkSettingsKey = "link";
 
 /// How the receiver is given; the codes are stored in profile.ini.
 enum EndPointMode : std::uint8_t {
@@ -88,6 +93,10 @@ struct CalculateOutcome {
   std::optional<Labels> labels;
   std::vector<std::string> table;     ///< header line first
   std::optional<ProfileChartData> chart;
+  /// The link budget of the path with the session's link record, and where
+  /// the path leaves each end (a valid path only).
+  std::optional<LinkBudget> linkBudget;
+  std::optional<LinkGeometry> linkGeometry;
 };
 
 /// What start-up restores into the window.
@@ -97,6 +106,9 @@ struct RestoredInputs {
   std::uint8_t endPointMode = kByLocation;
   std::string terrainDirectory;
   bool fromFile = false;       ///< false: the built-in defaults
+  /// Why the saved link record could not be read (it is then the default
+  /// record); empty when it was read or none was saved.
+  std::string linkProblem;
 };
 
 /// Outcome of creating the data objects at start-up.
@@ -125,7 +137,9 @@ class Session {
   static bool HasTerrainTiles(const std::string& directory);
   /// Creates the terrain store (9 slots), the zone map and the model, in that order.
   StartupFailure CreateDataObjects(const std::string& terrainDirectory);
-  /// The record "Save input data" writes: the fields' current texts and values.
+  /// The record "Save input data" writes: the fields' current texts and
+  /// values, the link record, and the keyed texts of profile.ini that this
+  /// program does not know, as they were read.
   SettingsRecord SettingsFromInputs(const InputValues& fields, const std::string& terrainDirectory) const;
 
   // ---- Calculate and its parts ----
@@ -159,6 +173,9 @@ class Session {
   bool abortRequested = false;
   bool interpolateHeights = false;
   ModelDriver driver;            ///< holds the coverage fallback N0/delta-N
+  /// The link budget's inputs: each Calculate gives the budget of its path
+  /// with them; saved with the input data under the key kLinkSettingsKey.
+  LinkRecord link;
 
   CRefractivity& climate() { return climate_; }
   CSRTM* terrain() { return terrain_.get(); }
@@ -173,6 +190,8 @@ class Session {
   void runProfile(const InputValues& fields, CalculateOutcome& outcome);
 
   CRefractivity climate_;
+  /// Keyed texts of the last profile.ini read, kept for saving again.
+  std::map<std::string, std::string> keyed_;
   std::unique_ptr<CSRTM> terrain_;
   std::unique_ptr<CZONES> zones_;
   std::unique_ptr<CTerrain> model_;

@@ -1,5 +1,6 @@
 #include "settings/SettingsRecord.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -23,6 +24,10 @@ constexpr std::size_t kKFactor = 384;
 // transmitter, receiver). A text may not be longer than this.
 constexpr char kTag[4] = {'T', 'V', 'X', '1'};
 constexpr std::uint32_t kMaxText = 1u << 16;
+// The chunk of keyed texts that may follow the three texts.
+constexpr char kKeyedTag[4] = {'T', 'V', 'K', '1'};
+// A profile.ini larger than this is not one of ours.
+constexpr std::size_t kMaxFileBytes = std::size_t{64} << 20;
 
 void putText(std::vector<std::uint8_t>& b, std::size_t offset, std::size_t size, const std::string& text) {
   const std::size_t n = std::min(text.size(), size - 1);
@@ -68,7 +73,8 @@ void appendText(std::vector<std::uint8_t>& b, const std::string& text) {
 }
 
 /// Reads the extension after the record; false when absent or malformed.
-bool readExtension(const std::vector<std::uint8_t>& b, std::string texts[3]) {
+/// @param[out] end where the three texts end
+bool readExtension(const std::vector<std::uint8_t>& b, std::string texts[3], std::size_t& end) {
   std::size_t at = kSettingsRecordSize;
   if (b.size() < at + sizeof kTag || std::memcmp(b.data() + at, kTag, sizeof kTag) != 0) return false;
   at += sizeof kTag;
@@ -80,7 +86,63 @@ bool readExtension(const std::vector<std::uint8_t>& b, std::string texts[3]) {
     texts[i].assign(reinterpret_cast<const char*>(b.data() + at), n);
     at += n;
   }
+  end = at;
   return true;
+}
+
+bool writable(const std::string& key, const std::string& text) {
+  return !key.empty() && key.size() <= kMaxSettingsKey && text.size() <= kMaxSettingsKeyedText;
+}
+
+void appendKeyedChunk(std::vector<std::uint8_t>& b, const std::map<std::string, std::string>& keyed) {
+  // Without keyed texts the file is the one earlier programs wrote, byte for byte.
+  if (keyed.empty()) return;
+  std::vector<std::uint8_t> payload;
+  for (const auto& [key, text] : keyed) {
+    if (!writable(key, text)) continue;
+    appendText(payload, key);
+    appendText(payload, text);
+  }
+  b.insert(b.end(), std::begin(kKeyedTag), std::end(kKeyedTag));
+  const std::size_t at = b.size();
+  b.resize(at + 4);
+  putU32(b, at, static_cast<std::uint32_t>(payload.size()));
+  b.insert(b.end(), payload.begin(), payload.end());
+}
+
+/// Reads the keyed texts of one chunk's payload; false when it is not well formed.
+bool readKeyed(const std::uint8_t* p, std::size_t size, std::map<std::string, std::string>& keyed) {
+  std::map<std::string, std::string> read;
+  std::size_t at = 0;
+  const auto next = [&](std::size_t limit, std::string& out) {
+    if (size - at < 4) return false;
+    std::uint32_t n = 0;
+    for (int i = 0; i < 4; ++i) n |= static_cast<std::uint32_t>(p[at + i]) << (8 * i);
+    at += 4;
+    if (n > limit || size - at < n) return false;
+    out.assign(reinterpret_cast<const char*>(p + at), n);
+    at += n;
+    return true;
+  };
+  while (at < size) {
+    std::string key, text;
+    if (!next(kMaxSettingsKey, key) || key.empty() || !next(kMaxSettingsKeyedText, text)) return false;
+    if (!read.emplace(std::move(key), std::move(text)).second) return false;
+  }
+  keyed = std::move(read);
+  return true;
+}
+
+/// Reads the chunks from @p at to the end; a chunk cut short ends the reading.
+void readChunks(const std::vector<std::uint8_t>& b, std::size_t at, SettingsRecord& r) {
+  while (b.size() - at >= 8) {
+    const std::uint8_t* tag = b.data() + at;
+    const std::uint32_t n = getU32(b, at + 4);
+    at += 8;
+    if (b.size() - at < n) return;
+    if (std::memcmp(tag, kKeyedTag, sizeof kKeyedTag) == 0) readKeyed(b.data() + at, n, r.keyed);
+    at += n;
+  }
 }
 
 }  // namespace
@@ -109,6 +171,7 @@ std::vector<std::uint8_t> EncodeSettings(const SettingsRecord& r) {
   appendText(b, r.terrainDirectory.substr(0, kMaxText));
   appendText(b, r.startLoc.substr(0, kMaxText));
   appendText(b, r.endLoc.substr(0, kMaxText));
+  appendKeyedChunk(b, r.keyed);
   return b;
 }
 
@@ -132,10 +195,13 @@ bool DecodeSettings(const std::vector<std::uint8_t>& b, SettingsRecord& r) {
   r.forcedKFactor = b[kForcedKFactor] != 0;
   r.kFactor = getDouble(b, kKFactor);
   std::string full[3];
-  if (readExtension(b, full)) {
+  std::size_t end = 0;
+  r.keyed.clear();
+  if (readExtension(b, full, end)) {
     r.terrainDirectory = full[0];
     r.startLoc = full[1];
     r.endLoc = full[2];
+    readChunks(b, end, r);
   }
   return true;
 }
@@ -147,12 +213,13 @@ bool SaveSettingsFile(const std::string& path, const SettingsRecord& record, std
 bool LoadSettingsFile(const std::string& path, SettingsRecord& record) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  // A settings file is small; anything far larger is not one of ours.
+  // A settings file is small (a few megabytes with two finely listed antenna
+  // patterns); anything far larger is not one of ours.
   std::vector<std::uint8_t> bytes;
   char buffer[4096];
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
     bytes.insert(bytes.end(), buffer, buffer + in.gcount());
-    if (bytes.size() > (1u << 20)) return false;
+    if (bytes.size() > kMaxFileBytes) return false;
   }
   return DecodeSettings(bytes, record);
 }

@@ -1,6 +1,7 @@
 #include "app/pages/CoveragePage.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -27,6 +28,7 @@
 #include "app/pages/TImage.h"
 #include "exports/GdalModule.h"
 #include "exports/MapExport.h"
+#include "maps/ScaleLegend.h"
 #include "climate/Zones.h"
 #include "session/CoverageSetup.h"
 #include "terrain/Srtm.h"
@@ -49,6 +51,7 @@ struct TCoveragePage::ColumnBatch {
   std::vector<int> columns;
   std::vector<double> loss;        ///< n values a column, in the order of columns
   std::vector<PointState> state;
+  std::vector<double> quantity;    ///< the same for a map of another quantity than the loss
 };
 
 struct TCoveragePage::Finished {
@@ -72,7 +75,7 @@ void GiveWayToTheWindow() {
 #endif
 }
 
-constexpr int kScaleColumnWidth = 72;  // the scale and its "1000.0 dB" labels
+constexpr int kScaleColumnWidth = 96;  // the scale and its "-120.0 dBm", "100.0 dBµV/m" labels
 constexpr int kFieldWidth = 90;        // a numeric field
 
 }  // namespace
@@ -89,19 +92,34 @@ TCoveragePage::TCoveragePage(PageHost host, QWidget* parent) : QWidget(parent), 
   minHeight_ = LimitedField(kMinHeightLimits, start.minHeight,
                        QStringLiteral("Minimum terrain height - normally set to 0"), kFieldWidth);
 
+  quantity_ = new QComboBox;
+  quantity_->setObjectName(QStringLiteral("CoverageQuantity"));
+  quantity_->setToolTip(QStringLiteral("What the map shows: the loss, or with the Link Budget page's antennas the "
+                                       "received power, the field strength or the margin over the threshold"));
+  for (const auto& [caption, q] : {std::pair{"Loss (dB)", LinkQuantity::Loss},
+                                   std::pair{"Received power (dBm)", LinkQuantity::Power},
+                                   std::pair{"Field strength (dB\u00b5V/m)", LinkQuantity::Field},
+                                   std::pair{"Margin (dB)", LinkQuantity::Margin}})
+    quantity_->addItem(QString::fromUtf8(caption), static_cast<int>(q));
+  connect(quantity_, &QComboBox::currentIndexChanged, this, &TCoveragePage::quantityChosen);
+
   auto* fields = new QGridLayout;
-  const auto addField = [fields](int row, const QString& caption, TNumEdit* edit) {
+  const auto addField = [fields](int row, const QString& caption, QWidget* edit) {
     auto* l = new QLabel(caption);
     l->setBuddy(edit);
     fields->addWidget(l, row, 0);
     fields->addWidget(edit, row, 1);
+    return l;
   };
   addField(0, QStringLiteral("Range (km)"), range_);
   addField(1, QStringLiteral("Pixels per sample"), resolution_);
-  addField(2, QStringLiteral("Maximum Loss"), maxLoss_);
-  addField(3, QStringLiteral("Minimum Loss"), minLoss_);
-  addField(4, QStringLiteral("Maximum Height"), maxHeight_);
-  addField(5, QStringLiteral("Minimum Height"), minHeight_);
+  addField(2, QStringLiteral("Map of"), quantity_);
+  maxCaption_ = addField(3, QStringLiteral("Maximum Loss"), maxLoss_);
+  minCaption_ = addField(4, QStringLiteral("Minimum Loss"), minLoss_);
+  maxCaption_->setObjectName(QStringLiteral("MaxLossCaption"));
+  minCaption_->setObjectName(QStringLiteral("MinLossCaption"));
+  addField(5, QStringLiteral("Maximum Height"), maxHeight_);
+  addField(6, QStringLiteral("Minimum Height"), minHeight_);
 
   monochrome_ = NamedRadio(QStringLiteral("Monochrome"), QStringLiteral("Show in monochrome"));
   colourfull_ = NamedRadio(QStringLiteral("Colourfull"), QStringLiteral("Show as colour map"));
@@ -234,10 +252,34 @@ void TCoveragePage::showScale() {
 
 // ---- The plot ----
 
+LinkQuantity TCoveragePage::quantity() const {
+  return static_cast<LinkQuantity>(quantity_->currentData().toInt());
+}
+
+void TCoveragePage::quantityChosen() {
+  const LinkQuantity q = quantity();
+  const CoverageScaleLimits limits = ScaleLimitsFor(q);
+  const QString unit = QString::fromUtf8(LinkQuantityDisplayUnit(q).data());
+  const bool loss = q == LinkQuantity::Loss;
+  maxCaption_->setText(loss ? QStringLiteral("Maximum Loss") : QStringLiteral("Maximum (%1)").arg(unit));
+  minCaption_->setText(loss ? QStringLiteral("Minimum Loss") : QStringLiteral("Minimum (%1)").arg(unit));
+  maxLoss_->SetMinValue(limits.max.min);
+  maxLoss_->SetMaxValue(limits.max.max);
+  minLoss_->SetMinValue(limits.min.min);
+  minLoss_->SetMaxValue(limits.min.max);
+  maxLoss_->SetValue(limits.maxStart);
+  minLoss_->SetValue(limits.minStart);
+  maxLoss_->setToolTip(loss ? QStringLiteral("Maximum loss to show in plot")
+                            : QStringLiteral("Largest value the scale shows (%1)").arg(unit));
+  minLoss_->setToolTip(loss ? QStringLiteral("Minimum loss to show in plot")
+                            : QStringLiteral("Smallest value the scale shows (%1)").arg(unit));
+}
+
 CoverageSettings TCoveragePage::readSettings() {
   CoverageSettings c;
   c.rangeKm = range_->GetValue();
   c.resolution = static_cast<int>(std::trunc(resolution_->GetValue()));
+  c.quantity = quantity();
   c.maxLoss = maxLoss_->GetValue();
   c.minLoss = minLoss_->GetValue();
   c.maxHeight = maxHeight_->GetValue();
@@ -262,6 +304,11 @@ void TCoveragePage::PlotCoverageClick() {
   const std::optional<InputValues> inputs = host_.inputs();
   if (!inputs) return;
   const CoverageSettings settings = readSettings();
+  std::optional<LinkRecord> link;
+  if (settings.quantity != LinkQuantity::Loss) {
+    link = host_.link ? host_.link() : std::optional<LinkRecord>(LinkRecord{});
+    if (!link) return;
+  }
   // The command line builds its job the same way, so the same inputs give the same map.
   CoverageRequest request;
   request.transmitter = s.tx;
@@ -273,6 +320,8 @@ void TCoveragePage::PlotCoverageClick() {
   request.n0 = s.driver.fallbackN0;
   request.deltaN = s.driver.fallbackDeltaN;
   request.terrainDirectory = host_.terrainDirectory();
+  request.quantity = settings.quantity;
+  if (link) request.link = *link;
   CoverageJob job = CoverageJobFor(request);
   if (!job.grid.valid) {
     host_.status(QStringLiteral("No coverage plot: the transmitter is not a valid location"));
@@ -280,6 +329,9 @@ void TCoveragePage::PlotCoverageClick() {
   }
   settings_ = settings;
   grid_ = job.grid;
+  // A loss map's file stays as it always was; another quantity's says what it holds.
+  metadata_.clear();
+  if (settings.quantity != LinkQuantity::Loss) metadata_ = CoverageMetadata(request, job);
   const CoverageGrid grid = job.grid;
   const bool interpolate = s.interpolateHeights;
 
@@ -291,6 +343,7 @@ void TCoveragePage::PlotCoverageClick() {
   values_.loss.assign(total, std::numeric_limits<double>::quiet_NaN());
   values_.state.assign(total, PointState::NotComputed);
   values_.columnDone.assign(static_cast<std::size_t>(n), 0);
+  if (settings.quantity != LinkQuantity::Loss) values_.quantity.assign(total, std::numeric_limits<double>::quiet_NaN());
   loss_ = RgbImage(settings.width, settings.height);
   display_ = RgbImage(settings.width, settings.height);
   coverageMap_->setPicture(loss_);
@@ -317,6 +370,8 @@ void TCoveragePage::PlotCoverageClick() {
         const auto first = static_cast<std::ptrdiff_t>(v.index(j, 0));
         batch->loss.insert(batch->loss.end(), v.loss.begin() + first, v.loss.begin() + first + v.n);
         batch->state.insert(batch->state.end(), v.state.begin() + first, v.state.begin() + first + v.n);
+        if (!v.quantity.empty())
+          batch->quantity.insert(batch->quantity.end(), v.quantity.begin() + first, v.quantity.begin() + first + v.n);
       }
       QMetaObject::invokeMethod(
           this, [this, id, batch] { if (id == generation_) columnsArrived(*batch); }, Qt::QueuedConnection);
@@ -347,6 +402,9 @@ void TCoveragePage::columnsArrived(const ColumnBatch& batch) {
                 values_.loss.begin() + static_cast<std::ptrdiff_t>(values_.index(j, 0)));
     std::copy_n(batch.state.begin() + static_cast<std::ptrdiff_t>(from), n,
                 values_.state.begin() + static_cast<std::ptrdiff_t>(values_.index(j, 0)));
+    if (!batch.quantity.empty() && !values_.quantity.empty())
+      std::copy_n(batch.quantity.begin() + static_cast<std::ptrdiff_t>(from), n,
+                  values_.quantity.begin() + static_cast<std::ptrdiff_t>(values_.index(j, 0)));
     values_.columnDone[static_cast<std::size_t>(j)] = 1;
     PaintLossColumn(loss_, grid_, values_, j, settings_);
   }
@@ -425,7 +483,9 @@ void TCoveragePage::SaveGeoTiff() {
   const QString name = askFileName(QStringLiteral("coverage.tif"));
   if (name.isEmpty()) return;
   std::string error;
-  reportSaved(gdal::WriteCoverageGeoTiff(name.toStdString(), grid_, values_, error), error);
+  reportSaved(gdal::WriteCoverageGeoTiff(name.toStdString(), grid_, values_, error, metadata_,
+                                         CoverageBandFor(settings_.quantity)),
+              error);
 }
 
 void TCoveragePage::SaveKml() {
@@ -434,16 +494,23 @@ void TCoveragePage::SaveKml() {
   const std::filesystem::path kml = std::filesystem::absolute(name.toStdString());
   const OverlayBox box = CoverageOverlayBox(grid_, display_.width(), display_.height());
   constexpr const char* kTitle = "Tarnvale coverage";
+  // The scale as the overlay's legend, in the unit of the quantity mapped.
+  const OverlayLegend legend{DrawScaleLegend(scale_), CoverageLegendTitle(settings_)};
   std::string error;
   if (name.endsWith(QStringLiteral(".kmz"), Qt::CaseInsensitive)) {
-    reportSaved(WriteCoverageKmz(kml.string(), kTitle, display_, box, error), error);
+    reportSaved(WriteCoverageKmz(kml.string(), kTitle, display_, box, error, &legend), error);
     return;
   }
-  // The overlay's picture lies beside the KML, which names it without a path.
+  // The overlay's pictures lie beside the KML, which names them without a path.
   std::filesystem::path png = kml;
   png.replace_extension(".png");
-  bool written = WritePng(display_, png.string(), &error);
-  if (written) written = WriteTextFile(kml.string(), CoverageKml(kTitle, png.filename().string(), box), error);
+  const std::filesystem::path legendPng = LegendPathBeside(kml.string());
+  bool written = WritePng(display_, png.string(), &error) && WritePng(legend.picture, legendPng.string(), &error);
+  if (written)
+    written = WriteTextFile(kml.string(),
+                            CoverageKml(kTitle, png.filename().string(), box, legendPng.filename().string(),
+                                        legend.title),
+                            error);
   reportSaved(written, error);
 }
 

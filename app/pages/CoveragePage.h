@@ -10,6 +10,7 @@
 #include "maps/Coverage.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -82,6 +83,9 @@ class TCoveragePage : public QWidget {
   /// cancelled or when there is no plot to save.
   QString askFileName(const QString& proposed);
   void reportSaved(bool written, const std::string& error);
+  /// The quantity chosen: the scale fields take its unit, limits and start values.
+  void quantityChosen();
+  LinkQuantity quantity() const;
 
   PageHost host_;
   std::unique_ptr<Run> run_;
@@ -90,6 +94,9 @@ class TCoveragePage : public QWidget {
 
   TNumEdit* range_ = nullptr;
   TNumEdit* resolution_ = nullptr;
+  QComboBox* quantity_ = nullptr;
+  QLabel* maxCaption_ = nullptr;
+  QLabel* minCaption_ = nullptr;
   TNumEdit* maxLoss_ = nullptr;
   TNumEdit* minLoss_ = nullptr;
   TNumEdit* maxHeight_ = nullptr;
@@ -115,6 +122,8 @@ class TCoveragePage : public QWidget {
   // the grey-level loss image, the composed picture and the scale.
   CoverageGrid grid_;
   CoverageSettings settings_;
+  /// How the last plot was made, for its GeoTIFF.
+  std::vector<std::pair<std::string, std::string>> metadata_;
   CoverageValues values_;
   RgbImage loss_;
   RgbImage display_;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "link/LinkRecord.h"
 #include "session/Session.h"
 
 namespace tarnvale::ui {
@@ -24,6 +25,9 @@ struct PageHost {
   std::function<void()> calculate;
   /// A short message in the status bar.
   std::function<void(const QString& text)> status;
+  /// The Link Budget page's record; none when a field holds no valid number
+  /// (the user has then been told which).
+  std::function<std::optional<LinkRecord>()> link;
 };
 
 }  // namespace tarnvale::ui

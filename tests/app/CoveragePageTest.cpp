@@ -1,6 +1,7 @@
 // The Area Coverage page through its real widgets, on the shared tiles.
 #include <QAbstractEventDispatcher>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
@@ -440,6 +441,49 @@ TEST_F(CoveragePageTest, PictureEqualsTheCommandLines) {
   }
 }
 
+// A map of received power through the Link Budget page's antenna: the scale's
+// fields and labels in dBm, and the command line's picture for the same inputs.
+TEST_F(CoveragePageTest, PowerMapInDbmEqualsTheCommandLines) {
+  auto form = startOnTiles();
+  SKIP_WITHOUT_TILES(form);
+  TMainForm& f = *form;
+  const std::string panel = TARNVALE_LINK_TEST_DATA "/panel65-t6.msi";
+  dialogs_.openAnswer = QString::fromStdString(panel);
+  click(f, "TxPatternBrowse");
+  setField(f, "TxAzimuth", 30);
+  auto* quantity = find<QComboBox>(f, "CoverageQuantity");
+  quantity->setCurrentIndex(1);
+  EXPECT_EQ(quantity->currentText(), "Received power (dBm)");
+  EXPECT_EQ(text(f, "MaxLossCaption"), "Maximum (dBm)");
+  EXPECT_EQ(text(f, "MinLossCaption"), "Minimum (dBm)");
+  EXPECT_EQ(find<TNumEdit>(f, "MaxLoss")->text(), "-40");
+  EXPECT_EQ(find<TNumEdit>(f, "MinLoss")->text(), "-120");
+  EXPECT_EQ(find<TNumEdit>(f, "MinLoss")->minValue(), -250);
+  QTest::mouseClick(find<QRadioButton>(f, "Colourfull"), Qt::LeftButton);
+  setField(f, "CoverageResolution", 10);
+  plot(f);
+  EXPECT_EQ(text(f, "ScaleMin"), "-40.0 dBm");
+  EXPECT_EQ(text(f, "ScaleMax"), "-120.0 dBm");
+  EXPECT_EQ(page(f).values().quantity.size(), page(f).values().loss.size());
+
+  const auto fieldText = [&f](const char* name) { return find<QLineEdit>(f, name)->text().toStdString(); };
+  const auto exact = [](double v) { return QString::number(v, 'g', 17).toStdString(); };
+  const std::string out = (dir_ / "power.png").string();
+  const tarnvale::test::CliResult cli = tarnvale::test::RunCli(
+      {"coverage", "--tx", fieldText("StartLoc"), "--format", "loc", "--terrain", (dir_ / "tiles").string(),
+       "--n0", exact(f.session().driver.fallbackN0), "--delta-n", exact(f.session().driver.fallbackDeltaN),
+       "--resolution", "10", "--style", "colour", "--quantity", "power", "--pattern", panel, "--azimuth", "30",
+       "--out", out});
+  ASSERT_EQ(cli.status, 0) << cli.err;
+  EXPECT_TRUE(QImage(QString::fromStdString(out)).convertToFormat(QImage::Format_RGB888) == picture(f));
+
+  // Back to the loss: the fields as they started.
+  quantity->setCurrentIndex(0);
+  EXPECT_EQ(text(f, "MaxLossCaption"), "Maximum Loss");
+  EXPECT_EQ(find<TNumEdit>(f, "MaxLoss")->text(), "200");
+  EXPECT_EQ(find<TNumEdit>(f, "MinLoss")->minValue(), 0);
+}
+
 // The right-click menu's exports write the picture, the losses and the overlay.
 TEST_F(CoveragePageTest, SavesPngGeoTiffAndKml) {
   auto form = startOnTiles();
@@ -471,6 +515,8 @@ TEST_F(CoveragePageTest, SavesPngGeoTiffAndKml) {
   EXPECT_NE(text.find("<href>overlay.png</href>"), std::string::npos);
   EXPECT_EQ(QImage(QString::fromStdString((dir_ / "overlay.png").string())).convertToFormat(QImage::Format_RGB888),
             picture(f));
+  EXPECT_NE(text.find("<href>overlay-legend.png</href>"), std::string::npos);  // the scale as its legend
+  EXPECT_FALSE(QImage(QString::fromStdString((dir_ / "overlay-legend.png").string())).isNull());
   EXPECT_EQ(dialogs_.proposedNames,
             (std::vector<QString>{"coverage.png", "coverage.tif", "coverage.kml"}));
   EXPECT_TRUE(dialogs_.errors.empty());

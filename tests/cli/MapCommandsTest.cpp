@@ -226,6 +226,13 @@ TEST_F(MapCommands, PictureScaleAndOverlays) {
   char north[64];
   std::snprintf(north, sizeof north, "<north>%.10f</north>", box.north);
   EXPECT_NE(text.find(north), std::string::npos) << text;
+  // Its legend is the scale with its labels, beside it.
+  EXPECT_NE(text.find("<ScreenOverlay>"), std::string::npos);
+  EXPECT_NE(text.find("<name>Loss (dB)</name>"), std::string::npos);
+  EXPECT_NE(text.find("<href>map-legend.png</href>"), std::string::npos);
+  Dataset legend = Open(file("map-legend.png"));
+  ASSERT_TRUE(legend);
+  EXPECT_GT(legend->GetRasterXSize(), 33);
 
   // A KMZ holds the document and the same picture.
   const std::string kmz = file("map.kmz");
@@ -239,6 +246,7 @@ TEST_F(MapCommands, PictureScaleAndOverlays) {
   EXPECT_EQ(zippedRed, red);
   VSIStatBufL stat;
   EXPECT_EQ(VSIStatL(("/vsizip/" + kmz + "/doc.kml").c_str(), &stat), 0);
+  EXPECT_EQ(VSIStatL(("/vsizip/" + kmz + "/legend.png").c_str(), &stat), 0);
 }
 
 TEST_F(MapCommands, UnwritableOutputsStopTheRunBeforeItComputesAndAreNamed) {

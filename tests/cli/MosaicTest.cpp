@@ -19,7 +19,7 @@ constexpr float kNoData = -9999.0f;
 
 /// A float32 EPSG:4326 GeoTIFF with its top-left corner at (west, north).
 void WriteTiff(const fs::path& path, double west, double north, double step, int columns, int rows,
-               const std::vector<float>& values, const char* siteIndex = nullptr) {
+               const std::vector<float>& values, const char* siteIndex = nullptr, const char* quantity = nullptr) {
   GDALAllRegister();
   GDALDatasetH ds = GDALCreate(GDALGetDriverByName("GTiff"), path.c_str(), columns, rows, 1, GDT_Float32, nullptr);
   ASSERT_NE(ds, nullptr);
@@ -32,6 +32,7 @@ void WriteTiff(const fs::path& path, double west, double north, double step, int
   GDALRasterBandH band = GDALGetRasterBand(ds, 1);
   GDALSetRasterNoDataValue(band, kNoData);
   if (siteIndex) GDALSetMetadataItem(ds, "SITE_INDEX", siteIndex, nullptr);
+  if (quantity) GDALSetMetadataItem(ds, "QUANTITY", quantity, nullptr);
   ASSERT_EQ(GDALRasterIO(band, GF_Write, 0, 0, columns, rows, const_cast<float*>(values.data()), columns, rows,
                          GDT_Float32, 0, 0),
             CE_None);
@@ -107,6 +108,33 @@ TEST(Mosaic, EveryPixelHoldsTheLowerLossAndItsSite) {
       }
     }
   }
+}
+
+// Maps of received power: the best server gives the most power; maps of
+// different quantities do not mix.
+TEST(Mosaic, PowerMapsTakeTheLargestValue) {
+  TempDir dir;
+  const fs::path a = fs::path(dir.path()) / "0-a.tif";
+  const fs::path b = fs::path(dir.path()) / "1-b.tif";
+  WriteTiff(a, 0.00, 51.01, 0.01, 2, 1, {-90.0f, -70.0f}, nullptr, "power");
+  WriteTiff(b, 0.00, 51.01, 0.01, 2, 1, {-80.0f, -75.0f}, nullptr, "power");
+  const fs::path out = fs::path(dir.path()) / "best.tif";
+  const fs::path server = fs::path(dir.path()) / "server.tif";
+  CliResult r = RunCli({"mosaic", a.string(), b.string(), "--out", out.string(), "--server", server.string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  int columns = 0, rows = 0;
+  double t[6];
+  EXPECT_EQ(ReadTiff<float>(out, GDT_Float32, columns, rows, t), (std::vector<float>{-80.0f, -70.0f}));
+  EXPECT_EQ(ReadTiff<std::int32_t>(server, GDT_Int32, columns, rows, t), (std::vector<std::int32_t>{1, 0}));
+  GDALDatasetH best = GDALOpen(out.c_str(), GA_ReadOnly);
+  ASSERT_NE(best, nullptr);
+  EXPECT_STREQ(GDALGetMetadataItem(best, "QUANTITY", nullptr), "power");
+  GDALClose(best);
+
+  WriteTiff(b, 0.00, 51.01, 0.01, 2, 1, {120.0f, 130.0f});  // a loss map
+  r = RunCli({"mosaic", a.string(), b.string(), "--out", out.string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("holds loss, not power"), std::string::npos) << r.err;
 }
 
 TEST(Mosaic, BadInputsGiveExitOneAndNoFile) {

@@ -158,6 +158,33 @@ TEST_F(P452Cli, OptionsChangeWhatTheyShould) {
   EXPECT_EQ(coast["dcr"].get<double>(), 3.0);
 }
 
+TEST_F(P452Cli, APatternGivesTroposcatterTheGainTowardTheHorizonAndTheBudgetItsLb) {
+  // A supplied profile's antennas face along it: a horizontal cut 6 dB down
+  // everywhere makes a 20 dBi antenna a 14 dBi one toward the horizon, for
+  // the coupling loss as for the budget.
+  const std::string file = ridge();
+  const std::string pattern = write("flat6.csv", "azimuth_deg,attenuation_dB\n0,6\n180,6\n");
+  auto run = [&](std::vector<std::string> extra) {
+    std::vector<std::string> args = {"path", "--model", "p452-18", "--profile", file, "--freq", "0.6", "--json"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const auto r = RunCli(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return r.status == 0 ? nlohmann::json::parse(r.out) : nlohmann::json();
+  };
+  const auto patterned = run({"--tx-gain", "20", "--pattern", pattern, "--power", "40dBm", "--threshold", "-90"});
+  const auto plain = run({"--tx-gain", "14"});
+  EXPECT_EQ(patterned["Lb"], plain["Lb"]);
+  EXPECT_EQ(patterned["Lbs"], plain["Lbs"]);
+  const auto& link = patterned["link"];
+  EXPECT_DOUBLE_EQ(link["tx_gain_toward_dBi"].get<double>(), 14.0);
+  EXPECT_EQ(link["loss_dB"], patterned["Lb"]);
+  // received = 40 dBm + 14 dBi - Lb + 0 dBi; margin over -90 dBm
+  const double lb = patterned["Lb"].get<double>();
+  EXPECT_NEAR(link["received_dBm"].get<double>(), 54.0 - lb, 1e-9);
+  EXPECT_NEAR(link["margin_dB"].get<double>(), 144.0 - lb, 1e-9);
+  EXPECT_FALSE(run({}).contains("link"));  // without link options, the output as before
+}
+
 TEST_F(P452Cli, ClutterColumnOnlyWhereTheHeaderNamesIt) {
   // The same numbers: as clutter_m they are clutter, as the profile
   // command's curvature_m column they are not.
@@ -200,9 +227,11 @@ TEST_F(P452Cli, LimitsAndMisuseExitWithStatusTwo) {
     EXPECT_EQ(r.status, 2) << c.args[0];
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
   }
-  // The classic model keeps its own range and takes none of the new options.
+  // The classic model keeps its own range and takes none of the model's own
+  // options (the antenna gains belong to the link budget of both).
   EXPECT_EQ(RunCli({"path", "--profile", file, "--freq", "60"}).status, 0);
-  const auto misuse = RunCli({"path", "--profile", file, "--tx-gain", "10"});
+  EXPECT_EQ(RunCli({"path", "--profile", file, "--tx-gain", "10"}).status, 0);
+  const auto misuse = RunCli({"path", "--profile", file, "--polarisation", "v"});
   EXPECT_EQ(misuse.status, 2);
   EXPECT_NE(misuse.err.find("applies to --model p452-18 only"), std::string::npos) << misuse.err;
   EXPECT_EQ(RunCli({"path", "--model", "itm", "--profile", file}).status, 2);

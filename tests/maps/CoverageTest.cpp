@@ -2,6 +2,7 @@
 // its losses: over a synthetic tile for the layout and the rules, over the
 // real N51W002 tile for the thread count and the agreement with single runs.
 #include "maps/Coverage.h"
+#include "maps/ScaleLegend.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -251,6 +252,111 @@ TEST_F(SyntheticCoverage, TransmittersOwnCellTakesTheMinimumLoss) {
   settings.minLoss = 150;
   settings.maxLoss = 100;
   EXPECT_EQ(CoveragePointColour(values, 125, 125, settings), kBlack);
+}
+
+// A map of received power keeps the losses bit for bit and adds the quantity;
+// a loss map carries nothing more.
+TEST_F(SyntheticCoverage, PowerMapKeepsTheLossesAndAddsThePower) {
+  CoverageJob j = job(8.0);
+  const CoverageValues loss = RunCoverage(j, zones_);
+  EXPECT_TRUE(loss.quantity.empty());
+  EXPECT_TRUE(loss.txElevationMrad.empty());
+  j.quantity = LinkQuantity::Power;
+  j.link.powerDbm = 40.0;  // isotropic antennas, no feeders: received = 40 - L
+  const CoverageValues power = RunCoverage(j, zones_);
+  ASSERT_EQ(power.quantity.size(), loss.loss.size());
+  EXPECT_TRUE(power.rxElevationMrad.empty());  // the receiving antenna points at the transmitter
+  for (std::size_t i = 0; i < loss.loss.size(); ++i) {
+    ASSERT_EQ(power.state[i], loss.state[i]);
+    if (loss.state[i] != PointState::Ok) continue;
+    ASSERT_EQ(power.loss[i], loss.loss[i]);
+    ASSERT_EQ(power.quantity[i], 40.0 - loss.loss[i]);
+    ASSERT_EQ(power.shown(i), power.quantity[i]);
+    ASSERT_TRUE(std::isfinite(power.txElevationMrad[i]));
+  }
+}
+
+// Larger is better for power, field strength and margin: the scale's top end
+// takes white (the colour of the least loss) and its bottom the contrast grey.
+TEST(CoverageColours, LargerIsBetterReadsTheScaleTheOtherWayRound) {
+  CoverageSettings power;
+  power.quantity = LinkQuantity::Power;
+  power.maxLoss = -40.0;
+  power.minLoss = -120.0;
+  CoverageSettings loss;  // the mirror image: 80 ... 160 dB
+  loss.maxLoss = 160.0;
+  loss.minLoss = 80.0;
+  for (double v : {-40.0, -60.0, -80.0, -100.0, -120.0, 0.0, -200.0})
+    EXPECT_EQ(CoverageLossColour(v, power), CoverageLossColour(40.0 - v, loss)) << v;
+  EXPECT_EQ(CoverageLossColour(-40.0, power), kWhite);
+  EXPECT_EQ(CoverageLossColour(-120.0, power), kBlack);
+  power.contrast = true;
+  EXPECT_EQ(CoverageLossColour(-119.5, power), kWhite);
+  EXPECT_EQ(CoverageLossColour(-120.0, power), MakeColour(102, 102, 102));
+
+  // The transmitter's own cell takes the better end: here the largest power.
+  CoverageValues values;
+  values.n = 1;
+  values.loss = {std::nan("")};
+  values.quantity = {std::nan("")};
+  values.state = {PointState::Failed};
+  power.contrast = false;
+  EXPECT_EQ(CoveragePointColour(values, 0, 0, power), kWhite);
+
+  // The scale: the loss scale's bands, the better end labelled at the top, in the unit.
+  power.style = CoverageStyle::Colour;
+  const ColourScale scale = CoverageScale(power);
+  EXPECT_EQ(scale.scaleMinText, "-40.0 dBm");
+  EXPECT_EQ(scale.scaleMaxText, "-120.0 dBm");
+  EXPECT_TRUE(scale.image == DrawColourScale(ScaleKind::ColourLoss, -40.0, -120.0).image);
+  CoverageSettings field;
+  field.quantity = LinkQuantity::Field;
+  field.style = CoverageStyle::Monochrome;
+  field.maxLoss = 100.0;
+  field.minLoss = 0.0;
+  EXPECT_EQ(CoverageScale(field).scaleMinText, "100.0 dB\u00b5V/m");
+  EXPECT_EQ(CoverageScale(field).scaleMaxText, "0.0 dB\u00b5V/m");
+  CoverageSettings margin;
+  margin.quantity = LinkQuantity::Margin;
+  margin.style = CoverageStyle::Monochrome;
+  margin.maxLoss = 40.0;
+  margin.minLoss = -20.0;
+  EXPECT_EQ(CoverageScale(margin).scaleMinText, "40.0 dB");
+  EXPECT_EQ(CoverageScale(margin).scaleMaxText, "-20.0 dB");
+}
+
+// The legend an overlay carries: the scale's bands and its two labels, drawn
+// in the built-in font, on white.
+TEST(CoverageColours, LegendHoldsTheScaleAndItsLabels) {
+  CoverageSettings power;
+  power.quantity = LinkQuantity::Power;
+  power.style = CoverageStyle::Colour;
+  power.maxLoss = -40.0;
+  power.minLoss = -120.0;
+  const ColourScale scale = CoverageScale(power);
+  EXPECT_EQ(LegendTextWidth(scale.scaleMaxText), 10 * legend::kGlyphAdvance);  // "-120.0 dBm"
+  EXPECT_EQ(LegendTextWidth("100.0 dB\u00b5V/m"), 12 * legend::kGlyphAdvance);
+  const RgbImage image = DrawScaleLegend(scale);
+  const int barLeft = legend::kMargin, barTop = legend::kMargin + legend::kGlyphHeight * legend::kGlyphScale / 2;
+  EXPECT_EQ(image.width(), 2 * legend::kMargin + scale.image.width() + legend::kLabelGap +
+                               LegendTextWidth(scale.scaleMaxText));
+  for (int x = 0; x < scale.image.width(); x += 8)
+    for (int y = 0; y < scale.image.height(); y += 8)
+      ASSERT_EQ(image.pixel(barLeft + x, barTop + y), scale.image.pixel(x, y));
+  EXPECT_EQ(image.pixel(0, 0), kWhite);
+  // Both labels are drawn: black dots right of the bar, at its top and its bottom.
+  const auto blackIn = [&](int top, int bottom) {
+    int black = 0;
+    for (int x = barLeft + scale.image.width(); x < image.width(); ++x)
+      for (int y = std::max(0, top); y < std::min(image.height(), bottom); ++y) black += image.pixel(x, y) == kBlack;
+    return black;
+  };
+  EXPECT_GT(blackIn(0, barTop + 8), 20);
+  EXPECT_GT(blackIn(barTop + scale.image.height() - 8, image.height()), 20);
+  EXPECT_EQ(blackIn(barTop + 20, barTop + scale.image.height() - 20), 0);
+  EXPECT_EQ(CoverageLegendTitle(power), "Received power (dBm)");
+  power.style = CoverageStyle::Terrain;
+  EXPECT_EQ(CoverageLegendTitle(power), "Terrain height (m)");
 }
 
 // The real tile and zone map.

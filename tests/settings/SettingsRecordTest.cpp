@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -133,4 +134,54 @@ TEST(SettingsFile, SaveReplacesAtomicallyAndLoadsBack) {
   }
   EXPECT_FALSE(LoadSettingsFile(path, out));
   std::filesystem::remove_all(dir);
+}
+
+TEST(SettingsRecord, KeyedTextsRoundTripAfterTheThreeTexts) {
+  SettingsRecord in = sample();
+  in.keyed["link"] = std::string("tarnvale-link 1\npower_dBm 40\nend\n");
+  in.keyed["model"] = std::string("p452-18\0binary\xff", 15);  // any bytes
+  SettingsRecord out;
+  ASSERT_TRUE(DecodeSettings(EncodeSettings(in), out));
+  EXPECT_EQ(out.keyed, in.keyed);
+  EXPECT_EQ(out.startLoc, in.startLoc);
+
+  // An older reader stops after the three texts: what it reads is the file
+  // written without keyed texts, byte for byte, and such a file reads with none.
+  SettingsRecord plain = sample();
+  const std::vector<std::uint8_t> old = EncodeSettings(plain);
+  const std::vector<std::uint8_t> now = EncodeSettings(in);
+  ASSERT_GT(now.size(), old.size());
+  EXPECT_TRUE(std::equal(old.begin(), old.end(), now.begin()));
+  out.keyed["stale"] = "x";
+  ASSERT_TRUE(DecodeSettings(old, out));
+  EXPECT_TRUE(out.keyed.empty());
+}
+
+TEST(SettingsRecord, UnknownChunksSkippedAndDamagedKeyedTextsDropped) {
+  SettingsRecord in = sample();
+  in.keyed["link"] = "L";
+  const std::vector<std::uint8_t> plain = EncodeSettings(sample());
+  const std::vector<std::uint8_t> full = EncodeSettings(in);
+  const std::vector<std::uint8_t> chunk(full.begin() + static_cast<std::ptrdiff_t>(plain.size()), full.end());
+  // A later program's chunk before ours is stepped over by its length.
+  std::vector<std::uint8_t> b = plain;
+  for (int c : {int{'T'}, int{'V'}, int{'Z'}, int{'9'}, 3, 0, 0, 0, 1, 2, 3}) b.push_back(static_cast<std::uint8_t>(c));
+  b.insert(b.end(), chunk.begin(), chunk.end());
+  SettingsRecord out;
+  ASSERT_TRUE(DecodeSettings(b, out));
+  EXPECT_EQ(out.keyed, in.keyed);
+  // Cut short, or a key given twice: no keyed texts, the rest of the record read.
+  for (std::size_t cut = 1; cut < chunk.size(); cut += 3) {
+    b = full;
+    b.resize(full.size() - cut);
+    ASSERT_TRUE(DecodeSettings(b, out)) << cut;
+    EXPECT_TRUE(out.keyed.empty()) << cut;
+    EXPECT_EQ(out.startLoc, sample().startLoc);
+  }
+  b = full;
+  b.insert(b.end(), chunk.begin() + 8, chunk.end());  // the same key and text again
+  const std::uint32_t doubled = static_cast<std::uint32_t>(2 * (chunk.size() - 8));
+  std::memcpy(b.data() + plain.size() + 4, &doubled, 4);  // little-endian host, like the file
+  ASSERT_TRUE(DecodeSettings(b, out));
+  EXPECT_TRUE(out.keyed.empty());
 }
