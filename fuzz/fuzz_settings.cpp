@@ -1,9 +1,10 @@
 // profile.ini of any length and content: a record that reads must write and
-// read back to the same inputs.
+// read back to the same inputs, and a model text in it that reads likewise.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
+#include "model/ModelChoice.h"
 #include "settings/SettingsRecord.h"
 
 namespace {
@@ -14,7 +15,7 @@ bool same(const tarnvale::SettingsRecord& a, const tarnvale::SettingsRecord& b) 
          eq(a.txHeight, b.txHeight) && eq(a.rxHeight, b.rxHeight) && eq(a.frequency, b.frequency) &&
          eq(a.temperature, b.temperature) && eq(a.pressure, b.pressure) && eq(a.humidity, b.humidity) &&
          eq(a.percent, b.percent) && a.endPointMode == b.endPointMode && a.forcedKFactor == b.forcedKFactor &&
-         eq(a.kFactor, b.kFactor);
+         eq(a.kFactor, b.kFactor) && a.modelText == b.modelText;
 }
 }  // namespace
 
@@ -24,5 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!tarnvale::DecodeSettings(bytes, record)) return 0;
   tarnvale::SettingsRecord again;
   if (!tarnvale::DecodeSettings(tarnvale::EncodeSettings(record), again) || !same(record, again)) std::abort();
+  tarnvale::ModelChoice choice, back;
+  if (tarnvale::DecodeModelChoice(record.modelText, choice) &&
+      (!tarnvale::DecodeModelChoice(tarnvale::EncodeModelChoice(choice), back) || !(back == choice)))
+    std::abort();
   return 0;
 }

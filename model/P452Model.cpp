@@ -14,19 +14,14 @@ using namespace p452;
 
 namespace {
 
-constexpr double kMinFrequencyGHz = 0.1;
-constexpr double kMaxFrequencyGHz = 50.0;
-constexpr double kMinPercent = 0.001;
-constexpr double kMaxPercent = 50.0;
+constexpr double kMinFrequencyGHz = kP452MinFrequencyGHz;
+constexpr double kMaxFrequencyGHz = kP452MaxFrequencyGHz;
+constexpr double kMinPercent = kP452MinPercent;
+constexpr double kMaxPercent = kP452MaxPercent;
 constexpr double kMedianPercent = 50.0;
 constexpr int kMinPoints = 4;
-constexpr double kKelvinOffset = 273.15;
 // Points nearer either end than this (km) carry no clutter.
 constexpr double kClutterFreeEndKm = 50.0 / 1000;
-// Water-vapour density (g/m^3): 7.5 + 2.5 omega on the path, 3 for troposcatter.
-constexpr double kVapourLand = 7.5;
-constexpr double kVapourSeaExtra = 2.5;
-constexpr double kVapourTroposcatter = 3.0;
 // Blend factors: angular (Fj) and by distance (Fk), and the ducting blend's eta.
 constexpr double kFjTheta = 0.3, kFjKsi = 0.8;
 constexpr double kFkDistanceKm = 20.0, kFkKappa = 0.5;

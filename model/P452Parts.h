@@ -66,6 +66,14 @@ int GreatestElevation(const double* x, int first, int last, bool lastOfEqual, do
 
 // Gaseous attenuation ----------------------------------------------------
 
+/// Water-vapour density (g/m^3) the model fixes: 7.5 + 2.5 omega on the path
+/// (omega the fraction over sea), 3 for troposcatter.
+inline constexpr double kVapourLand = 7.5;
+inline constexpr double kVapourSeaExtra = 2.5;
+inline constexpr double kVapourTroposcatter = 3.0;
+/// Kelvin at 0 degrees C.
+inline constexpr double kKelvinOffset = 273.15;
+
 /// A spectral line of ITU-R P.676-11: f0 (GHz) and its six coefficients.
 using GasLine = std::array<double, 7>;
 /// The 44 oxygen lines (f0, a1..a6) of P.676-11 Table 1.

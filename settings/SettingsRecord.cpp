@@ -23,6 +23,10 @@ constexpr std::size_t kKFactor = 384;
 // transmitter, receiver). A text may not be longer than this.
 constexpr char kTag[4] = {'T', 'V', 'X', '1'};
 constexpr std::uint32_t kMaxText = 1u << 16;
+// Chunks after the three texts: tag, length, bytes. This one holds the model
+// choice's text.
+constexpr char kModelTag[4] = {'T', 'V', 'M', '1'};
+constexpr std::size_t kChunkHeader = 8;
 
 void putText(std::vector<std::uint8_t>& b, std::size_t offset, std::size_t size, const std::string& text) {
   const std::size_t n = std::min(text.size(), size - 1);
@@ -68,7 +72,8 @@ void appendText(std::vector<std::uint8_t>& b, const std::string& text) {
 }
 
 /// Reads the extension after the record; false when absent or malformed.
-bool readExtension(const std::vector<std::uint8_t>& b, std::string texts[3]) {
+/// @param[out] end where the three texts end
+bool readExtension(const std::vector<std::uint8_t>& b, std::string texts[3], std::size_t& end) {
   std::size_t at = kSettingsRecordSize;
   if (b.size() < at + sizeof kTag || std::memcmp(b.data() + at, kTag, sizeof kTag) != 0) return false;
   at += sizeof kTag;
@@ -80,7 +85,26 @@ bool readExtension(const std::vector<std::uint8_t>& b, std::string texts[3]) {
     texts[i].assign(reinterpret_cast<const char*>(b.data() + at), n);
     at += n;
   }
+  end = at;
   return true;
+}
+
+void appendChunk(std::vector<std::uint8_t>& b, const char (&tag)[4], const std::string& text) {
+  b.insert(b.end(), std::begin(tag), std::end(tag));
+  appendText(b, text);
+}
+
+/// Reads the chunks from @p at to the end into @p r.
+void readChunks(const std::vector<std::uint8_t>& b, std::size_t at, SettingsRecord& r) {
+  while (b.size() - at >= kChunkHeader) {
+    const std::uint8_t* tag = b.data() + at;
+    const std::uint32_t n = getU32(b, at + 4);
+    at += kChunkHeader;
+    if (b.size() - at < n) return;
+    if (std::memcmp(tag, kModelTag, sizeof kModelTag) == 0 && n <= kMaxText)
+      r.modelText.assign(reinterpret_cast<const char*>(b.data() + at), n);
+    at += n;
+  }
 }
 
 }  // namespace
@@ -109,6 +133,8 @@ std::vector<std::uint8_t> EncodeSettings(const SettingsRecord& r) {
   appendText(b, r.terrainDirectory.substr(0, kMaxText));
   appendText(b, r.startLoc.substr(0, kMaxText));
   appendText(b, r.endLoc.substr(0, kMaxText));
+  // Without a model text the file is the one earlier programs wrote, byte for byte.
+  if (!r.modelText.empty()) appendChunk(b, kModelTag, r.modelText.substr(0, kMaxText));
   return b;
 }
 
@@ -132,10 +158,13 @@ bool DecodeSettings(const std::vector<std::uint8_t>& b, SettingsRecord& r) {
   r.forcedKFactor = b[kForcedKFactor] != 0;
   r.kFactor = getDouble(b, kKFactor);
   std::string full[3];
-  if (readExtension(b, full)) {
+  std::size_t end = 0;
+  r.modelText.clear();
+  if (readExtension(b, full, end)) {
     r.terrainDirectory = full[0];
     r.startLoc = full[1];
     r.endLoc = full[2];
+    readChunks(b, end, r);
   }
   return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The user's inputs as profile.ini keeps them: one 392-byte little-endian
 // record, followed by a tagged extension that holds the texts the record's
-// fixed fields are too short for.
+// fixed fields are too short for, and then tagged chunks of later inputs.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,18 +26,27 @@ struct SettingsRecord {
   std::uint8_t endPointMode = 1; ///< 1 by location, 0 by range and bearing
   bool forcedKFactor = false;
   double kFactor = 1.333;
+  /// The propagation model and its own inputs as text (the model's text
+  /// form, written and read by the session); empty for the default model
+  /// with its defaults, which writes the file earlier programs wrote.
+  std::string modelText;
 };
 
 /// Size of the fixed record that other readers of profile.ini expect.
 inline constexpr std::size_t kSettingsRecordSize = 392;
 
 /// The record's bytes: the 392-byte record (texts cut to fit their fields,
-/// each ended by a zero byte) followed by the extension with the full texts.
+/// each ended by a zero byte) followed by the extension with the full texts,
+/// then, when modelText is not empty, the chunk that holds it: the tag
+/// "TVM1", its length (4 bytes, little-endian) and the text. Readers of the
+/// extension alone stop after its three texts, so they still read the file.
 std::vector<std::uint8_t> EncodeSettings(const SettingsRecord& record);
 
 /// Reads @p bytes written by EncodeSettings or by an older program (the bare
 /// 392-byte record). Fewer than 392 bytes cannot be a record: false.
-/// The extension's full texts are preferred when present and well formed.
+/// The extension's full texts are preferred when present and well formed;
+/// chunks after them with other tags (a later program's) are passed over,
+/// and a chunk cut short ends the reading.
 bool DecodeSettings(const std::vector<std::uint8_t>& bytes, SettingsRecord& record);
 
 /// Writes @p path through a temporary file in the same directory renamed over

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -109,6 +110,41 @@ TEST(SettingsRecord, ShortFileIsNotARecord) {
   SettingsRecord out;
   EXPECT_FALSE(DecodeSettings(b, out));
   EXPECT_FALSE(DecodeSettings({}, out));
+}
+
+// The model text sits in a chunk of its own after the three texts: a record
+// without one is the file earlier programs wrote, and a reader of the three
+// texts alone reads the rest as before.
+TEST(SettingsRecord, ModelTextInAChunkAfterTheExtension) {
+  SettingsRecord r = sample();
+  const std::vector<std::uint8_t> plain = EncodeSettings(r);
+  r.modelText = "tarnvale-model 1\nmodel p452-18\nend\n";
+  const std::vector<std::uint8_t> withModel = EncodeSettings(r);
+  ASSERT_EQ(withModel.size(), plain.size() + 8 + r.modelText.size());
+  EXPECT_TRUE(std::equal(plain.begin(), plain.end(), withModel.begin()));
+  EXPECT_EQ(std::memcmp(withModel.data() + plain.size(), "TVM1", 4), 0);
+  EXPECT_EQ(withModel[plain.size() + 4], r.modelText.size());
+
+  SettingsRecord back;
+  ASSERT_TRUE(DecodeSettings(withModel, back));
+  EXPECT_EQ(back.modelText, r.modelText);
+  EXPECT_EQ(back.startLoc, r.startLoc);
+  ASSERT_TRUE(DecodeSettings(plain, back));
+  EXPECT_EQ(back.modelText, "");
+
+  // A later program's chunk before it is passed over.
+  std::vector<std::uint8_t> other = plain;
+  for (int c : {int{'T'}, int{'V'}, int{'K'}, int{'1'}, 3, 0, 0, 0, int{'a'}, int{'b'}, int{'c'}})
+    other.push_back(static_cast<std::uint8_t>(c));
+  other.insert(other.end(), withModel.begin() + static_cast<std::ptrdiff_t>(plain.size()), withModel.end());
+  ASSERT_TRUE(DecodeSettings(other, back));
+  EXPECT_EQ(back.modelText, r.modelText);
+  // A chunk cut short is not read; the record still is.
+  std::vector<std::uint8_t> cut = withModel;
+  cut.pop_back();
+  ASSERT_TRUE(DecodeSettings(cut, back));
+  EXPECT_EQ(back.modelText, "");
+  EXPECT_EQ(back.endLoc, r.endLoc);
 }
 
 TEST(SettingsFile, SaveReplacesAtomicallyAndLoadsBack) {
