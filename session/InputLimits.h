@@ -22,6 +22,10 @@ inline constexpr InputLimits kAntennaHeightLimits{"TX_H", 0.0, 10000.0, 1};     
 inline constexpr InputLimits kKFactorLimits{"K_FACT", 0.5, 100.0, 3};             ///< median effective Earth factor
 inline constexpr InputLimits kRangeLimits{"Range", 0.1, 3000.0, 1};               ///< km or miles
 inline constexpr InputLimits kBearingLimits{"Bearing", 0.0, 360.0, 1};            ///< degrees
+/// The inputs of the ITU-R P.452-18 model alone.
+inline constexpr InputLimits kAntennaGainLimits{"gain", -100.0, 100.0, 2};                  ///< dBi
+inline constexpr InputLimits kClutterHeightLimits{"clutter height", 0.0, 1000.0, 1};        ///< m
+inline constexpr InputLimits kCoastDistanceLimits{"distance to the coast", 0.0, 20000.0, 3};  ///< km
 
 }  // namespace tarnvale
 
