@@ -12,6 +12,7 @@
 #include "cli/Cli.h"
 #include "cli/MapCommands.h"
 #include "cli/MissingTilesReport.h"
+#include "cli/ModelOptions.h"
 #include "climate/Refractivity.h"
 #include "exports/GdalModule.h"
 #include "exports/MapExport.h"
@@ -114,6 +115,7 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
   request.radio.temperature = o.temperature;
   request.radio.pressure = o.pressure;
   request.radio.humidity = o.humidity;
+  request.radio.modelChoice = o.model.choice();
   const CRefractivity maps(o.climate.empty() ? std::filesystem::current_path() : std::filesystem::path(o.climate));
   const CoverageClimate climate = CoverageClimateAt(tx, maps, o.n0, o.deltaN);
   request.n0 = climate.n0;
@@ -181,7 +183,7 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
                              {"northEdge", job.grid.northEdge}, {"westEdge", job.grid.westEdge},
                              {"points", values.pointsDone}, {"failedPoints", failed},
                              {"threads", values.threads},  {"seconds", values.seconds},
-                             {"gamma", job.inputs.gasPerKm}};
+                             {"gamma", job.inputs.gasPerKm}, {"model", o.model.name}};
     // Written after the GeoTIFF and renamed into place: its presence marks
     // the site as complete.
     if (!WriteTextFile(site->record, record.dump() + "\n", error)) {
@@ -208,6 +210,7 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
     j["threads"] = values.threads;
     j["seconds"] = values.seconds;
     j["gamma"] = job.inputs.gasPerKm;
+    j["model"] = o.model.name;
     io.out << j.dump(2) << "\n";
   } else {
     char line[256];
@@ -217,6 +220,12 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, Io& io, const SiteO
                   job.grid.n, job.grid.n, job.grid.step, job.grid.d, values.pointsDone, values.seconds,
                   values.threads, climate.n0, climate.deltaN, climate.source.c_str());
     io.out << line;
+    if (o.model.isP452()) {
+      std::snprintf(line, sizeof line,
+                    "ITU-R P.452-18, %s polarisation: each point's Lb, gaseous loss within it (humidity not used)\n",
+                    o.model.polarisation == "v" ? "vertical" : "horizontal");
+      io.out << line;
+    }
   }
   return written ? kExitOk : kExitInvalid;
 }
@@ -273,6 +282,8 @@ int RunCoverageSites(const CoverageOptions& o, Io& io) {
 }  // namespace
 
 int RunCoverageCommand(const CoverageOptions& o, Io& io) {
+  if (o.model.isP452())
+    if (const int status = CheckP452Radio(o.frequency, o.percent, io); status != kExitOk) return status;
   if (!o.sites.empty()) return RunCoverageSites(o, io);
   const CLocator tx = LocationIn(o.tx, o.format);
   if (!tx.isValid()) {

@@ -12,7 +12,9 @@
 #include <system_error>
 #include <thread>
 
+#include "model/P452Path.h"
 #include "terrain/CoverageSampler.h"
+#include "terrain/ProfileSampler.h"
 
 namespace tarnvale {
 
@@ -61,6 +63,57 @@ bool CoveragePointLoss(CTerrain& model, const CSRTM& terrain, const CZONES& zone
 
 namespace {
 
+/// The figures of a P.452-18 coverage point that are the same for the whole
+/// map: the radio inputs, the transmitter and the climate.
+void setUpP452(const CoverageInputs& in, const CLocator& tx, P452Inputs& p452) {
+  p452.f = in.model.frequency;
+  p452.p = in.model.percent;
+  p452.htg = in.model.txHeight;
+  p452.hrg = in.model.rxHeight;
+  ApplyModelChoice(in.choice, p452);
+  p452.press = in.pressure;
+  p452.temp = in.temperature;
+  p452.N0 = in.n0;
+  p452.DN = in.model.forcedKFactor ? DeltaNForKFactor(in.model.kFactor) : in.deltaN;
+  p452.phit_n = tx.latitude();
+  p452.phit_e = tx.longitude();
+  p452.centreGiven = false;
+}
+
+/// One P.452-18 point over @p profile to the receiver at (@p latitude,
+/// @p longitude): @p p452 set up by setUpP452, its profile part replaced
+/// (allocating only for a profile longer than any before).
+bool p452PointLoss(P452Model& model, P452Inputs& p452, P452Results& results, const TerrainProfile& profile,
+                   const ModelChoice& choice, double latitude, double longitude, double& loss) {
+  if (!P452ProfileInputs(profile.dist.data(), profile.height.data(), profile.zone.data(), profile.n,
+                         choice.clutterHeightM, choice.dctOrZones(), choice.dcrOrZones(), p452))
+    return false;
+  p452.phir_n = latitude;
+  p452.phir_e = longitude;
+  if (!model.Calculate(p452, results)) return false;
+  loss = results.Lb;
+  return true;
+}
+
+}  // namespace
+
+bool CoveragePointLoss(P452Model& model, const CSRTM& terrain, const CZONES& zones, const CLocator& tx,
+                       double latitude, double longitude, const CoverageInputs& inputs, double& loss) {
+  const double deltaN = inputs.model.forcedKFactor ? DeltaNForKFactor(inputs.model.kFactor) : inputs.deltaN;
+  CLocator rx;
+  rx.setLatLon(latitude, longitude);
+  CPath path;
+  path.setEnds(tx, rx);
+  TerrainProfile profile;
+  if (!SampleProfile(profile, path, KFactorForDeltaN(deltaN), true, false, terrain, zones)) return false;
+  P452Inputs p452;
+  P452Results results;
+  setUpP452(inputs, tx, p452);
+  return p452PointLoss(model, p452, results, profile, inputs.choice, latitude, longitude, loss);
+}
+
+namespace {
+
 /// What the workers share: the next column to take, the columns finished and
 /// the count of points done.
 struct WorkQueue {
@@ -76,7 +129,9 @@ struct WorkQueue {
 /// them. Neither the model nor the store may be shared between threads.
 struct WorkerState {
   WorkerState(const CoverageJob& job, const CZONES& zones)
-      : terrain(kWorkerSlots, job.terrainDirectory), sampler(terrain, zones), job(job) {}
+      : terrain(kWorkerSlots, job.terrainDirectory), sampler(terrain, zones), job(job) {
+    if (job.inputs.choice.isP452()) setUpP452(job.inputs, job.tx, p452Inputs);
+  }
 
   /// The same point as CoveragePointLoss gives, through the faster sampler
   /// and the model's analysis of a supplied profile.
@@ -88,6 +143,8 @@ struct WorkerState {
     if (!std::isfinite(k) || !(k > 0.0)) return false;
     const CLocator& tx = job.tx;
     if (!sampler.sample(profile, tx.latitude(), tx.longitude(), latitude, longitude, k)) return false;
+    if (in.choice.isP452())
+      return p452PointLoss(p452, p452Inputs, p452Results, profile, in.choice, latitude, longitude, loss);
     const double meanLatitude = (tx.latitude() + latitude) / 2.0;
     if (!model->CalculateProfile(profile, meanLatitude, in.n0, deltaN, in.model.frequency, in.model.percent,
                                  in.model.txHeight, in.model.rxHeight, true))
@@ -97,6 +154,11 @@ struct WorkerState {
   }
 
   std::unique_ptr<CTerrain> model = std::make_unique<CTerrain>();
+  // Under P.452-18: its model, whose working storage grows to the longest
+  // profile once, and its inputs, whose map-wide figures are set once.
+  P452Model p452;
+  P452Inputs p452Inputs;
+  P452Results p452Results;
   CSRTM terrain;
   CoverageSampler sampler;
   TerrainProfile profile;

@@ -17,6 +17,9 @@ CoverageInputs CoverageInputsFor(const InputValues& f, double n0, double deltaN)
   in.model.interpolate = false;
   in.n0 = n0;
   in.deltaN = deltaN;
+  in.choice = f.modelChoice;
+  in.pressure = f.pressure;
+  in.temperature = f.temperature;
   const double rho = WaterVapourDensity(f.humidity, f.temperature, true);
   in.gasPerKm = SpecificAttenuation(f.frequency, f.pressure, f.temperature, rho);
   return in;
@@ -63,7 +66,7 @@ std::vector<std::pair<std::string, std::string>> CoverageMetadata(const Coverage
     return std::string(text);
   };
   const InputValues& f = r.radio;
-  return {{"TX_LATITUDE", number(job.tx.latitude())},
+  std::vector<std::pair<std::string, std::string>> items = {{"TX_LATITUDE", number(job.tx.latitude())},
           {"TX_LONGITUDE", number(job.tx.longitude())},
           {"FREQUENCY_GHZ", number(f.frequency)},
           {"TIME_PERCENT", number(f.percent)},
@@ -80,6 +83,23 @@ std::vector<std::pair<std::string, std::string>> CoverageMetadata(const Coverage
           {"DELTA_N", number(job.inputs.deltaN)},
           {"GAS_DB_PER_KM", number(job.inputs.gasPerKm)},
           {"TERRAIN", r.terrainDirectory}};
+  // The classic model's files stay as they were; a P.452-18 map names its
+  // model and every input of that model alone.
+  const ModelChoice& c = job.inputs.choice;
+  if (c.isP452()) {
+    const auto coast = [&](double km) { return km >= 0.0 ? number(km) : std::string("from the zones"); };
+    for (auto& item : items)
+      if (item.first == "GAS_DB_PER_KM") item.second = "within each loss (P.452-18)";
+    items.insert(items.end(), {{"MODEL", PathModelName(c.model)},
+                               {"POLARISATION", PolarisationName(c.polarisation)},
+                               {"TX_GAIN_DBI", number(c.txGainDbi)},
+                               {"RX_GAIN_DBI", number(c.rxGainDbi)},
+                               {"CLUTTER_HEIGHT_M", number(c.clutterHeightM)},
+                               {"DCT_KM", coast(c.dctOrZones())},
+                               {"DCR_KM", coast(c.dcrOrZones())},
+                               {"HUMIDITY_USED", "no"}});
+  }
+  return items;
 }
 
 std::string CoverageCentreText(const CLocator& transmitter) {

@@ -13,6 +13,7 @@
 #include "climate/Refractivity.h"
 #include "climate/Zones.h"
 #include "geo/Locator.h"
+#include "model/ModelChoice.h"
 #include "model/ModelDriver.h"
 #include "model/Terrain.h"
 #include "settings/SettingsRecord.h"
@@ -44,6 +45,8 @@ struct InputValues {
   bool forcedKFactor = false;
   double kFactor = 1.333;
   bool flatEarth = false;
+  /// The propagation model and the inputs of P.452-18 alone (the Model group).
+  ModelChoice modelChoice;
 };
 
 /// The numbers behind the profile chart, one entry per sample, in the
