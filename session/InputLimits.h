@@ -39,6 +39,10 @@ namespace tarnvale {
 /// number within its limits stops the action. Range and Bearing count only
 /// when the receiver is given by them (otherwise they show the last result),
 /// and K_FACT only when it is fixed (otherwise it shows the climate's value).
-std::vector<std::string_view> FieldsToCheck(std::uint8_t endPointMode, bool forcedKFactor);
+/// Under P.452-18 (@p p452) the Model group's gains and clutter height
+/// follow (TX_GAIN, RX_GAIN, CLUTTER_H), and its coastal distances (DCT_KM,
+/// DCR_KM) when they are given (@p coastGiven).
+std::vector<std::string_view> FieldsToCheck(std::uint8_t endPointMode, bool forcedKFactor, bool p452 = false,
+                                            bool coastGiven = false);
 
 }  // namespace tarnvale

@@ -68,6 +68,9 @@ RestoredInputs Session::RestoreInputs(const std::string& programDirectory) {
   restored.terrainDirectory = record.terrainDirectory;
   f.forcedKFactor = record.forcedKFactor;
   f.kFactor = record.kFactor;
+  // A model text that does not read leaves the default model, as a file
+  // written before the model could be chosen does.
+  if (!record.modelText.empty() && !DecodeModelChoice(record.modelText, f.modelChoice)) f.modelChoice = ModelChoice{};
   return restored;
 }
 
@@ -108,6 +111,8 @@ SettingsRecord Session::SettingsFromInputs(const InputValues& f, const std::stri
   r.endPointMode = endPointMode;
   r.forcedKFactor = f.forcedKFactor;
   r.kFactor = f.kFactor;
+  // The default model with its defaults adds nothing to the file.
+  if (!(f.modelChoice == ModelChoice{})) r.modelText = EncodeModelChoice(f.modelChoice);
   return r;
 }
 
@@ -115,6 +120,12 @@ void Session::Close() {
   terrain_.reset();
   zones_.reset();
   model_.reset();
+  p452Model_.reset();
+}
+
+P452Model& Session::p452Model() {
+  if (!p452Model_) p452Model_ = std::make_unique<P452Model>();
+  return *p452Model_;
 }
 
 // ---- Calculate ----
@@ -195,8 +206,13 @@ CalculateOutcome Session::CalculateEnds(const CLocator& transmitter, const CLoca
 }
 
 void Session::runProfile(const InputValues& f, CalculateOutcome& out) {
+  out.modelLine = ModelLine(f.modelChoice.model);
   if (!model_) {
     out.noModel = true;
+    return;
+  }
+  if (f.modelChoice.isP452()) {
+    runP452Profile(f, out);
     return;
   }
   double k = 0.0;
@@ -210,6 +226,7 @@ void Session::runProfile(const InputValues& f, CalculateOutcome& out) {
     return;
   }
   out.pathValid = true;
+  lastModel_ = PathModel::kClassic;
   driver.keepClimate(model);
   const PathModelResults& r = model.results();
   const double g = totalGasLoss;
@@ -239,7 +256,10 @@ std::pair<std::string, std::string> Session::FormatLocationsForDisplay(int forma
 // ---- Profile display ----
 
 std::vector<std::string> ProfileTable(const CTerrain& model, bool metric) {
-  const TerrainProfile& p = model.profile();
+  return ProfileTable(model.profile(), metric);
+}
+
+std::vector<std::string> ProfileTable(const TerrainProfile& p, bool metric) {
   std::vector<std::string> lines;
   lines.reserve(p.n + 1);
   lines.push_back(text::ProfileTableHeader(metric));
@@ -248,7 +268,11 @@ std::vector<std::string> ProfileTable(const CTerrain& model, bool metric) {
 }
 
 ProfileChartData ProfileChart(const CTerrain& model, const InputValues& f) {
-  const TerrainProfile& p = model.profile();
+  return ProfileChart(model.profile(), model.rayHeight(), model.fresnelRadius(), f);
+}
+
+ProfileChartData ProfileChart(const TerrainProfile& p, const std::vector<double>& rayHeight,
+                              const std::vector<double>& fresnelRadius, const InputValues& f) {
   const int n = p.n;
   ProfileChartData c;
   const double top = std::max({p.height[0], p.height[n - 1], p.maxHeight});
@@ -266,8 +290,8 @@ ProfileChartData ProfileChart(const CTerrain& model, const InputValues& f) {
     if (i == 0) g = std::trunc(g - f.txHeight);
     if (i == n - 1) g = std::trunc(g - f.rxHeight);
     const double b = f.flatEarth ? 0.0 : p.curvature[i];
-    const double los = (b + model.rayHeight()[i]) * up;
-    const double radius = model.fresnelRadius()[i] * up;
+    const double los = (b + rayHeight[i]) * up;
+    const double radius = fresnelRadius[i] * up;
     c.x.push_back(p.dist[i] * across);
     c.terrain.push_back((g + b) * up);
     c.bulge.push_back(b * up);

@@ -160,9 +160,12 @@ TCoveragePage::TCoveragePage(PageHost host, QWidget* parent) : QWidget(parent), 
   progress_->setRange(0, 1);
   progress_->setValue(0);
   progress_->setTextVisible(false);  // until the first plot
+  // Which model computed the map shown (empty before the first plot).
+  modelName_ = NamedLabel(QStringLiteral("CoverageModel"));
   auto* map = new QVBoxLayout;
   map->addWidget(coverageMap_);
   map->addWidget(progress_);
+  map->addWidget(modelName_);
   map->addStretch();
 
   colourScale_ = new TImage(QStringLiteral("ColourScale"), colours::kScaleWidth, colours::kScaleHeight);
@@ -261,6 +264,13 @@ void TCoveragePage::PlotCoverageClick() {
     if (!field->DoExit()) return;
   const std::optional<InputValues> inputs = host_.inputs();
   if (!inputs) return;
+  if (inputs->modelChoice.isP452()) {
+    const std::string problem = P452RadioProblem(inputs->frequency, inputs->percent);
+    if (!problem.empty()) {
+      host_.status(qs("No coverage plot: " + problem));
+      return;
+    }
+  }
   const CoverageSettings settings = readSettings();
   // The command line builds its job the same way, so the same inputs give the same map.
   CoverageRequest request;
@@ -280,6 +290,8 @@ void TCoveragePage::PlotCoverageClick() {
   }
   settings_ = settings;
   grid_ = job.grid;
+  metadata_ = CoverageMetadata(request, job);
+  modelName_->setText(qs(ModelLine(inputs->modelChoice.model)));
   const CoverageGrid grid = job.grid;
   const bool interpolate = s.interpolateHeights;
 
@@ -425,7 +437,7 @@ void TCoveragePage::SaveGeoTiff() {
   const QString name = askFileName(QStringLiteral("coverage.tif"));
   if (name.isEmpty()) return;
   std::string error;
-  reportSaved(gdal::WriteCoverageGeoTiff(name.toStdString(), grid_, values_, error), error);
+  reportSaved(gdal::WriteCoverageGeoTiff(name.toStdString(), grid_, values_, error, metadata_), error);
 }
 
 void TCoveragePage::SaveKml() {
