@@ -1,9 +1,9 @@
 #include <cstdio>
-#include <nlohmann/json.hpp>
 
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 #include "geo/LocationText.h"
+#include "session/Reports.h"
 
 namespace tarnvale::cli {
 namespace {
@@ -17,33 +17,13 @@ std::string fixed9(double value) {
 }  // namespace
 
 int RunLocate(const LocateOptions& options, Io& io) {
-  CLocator location = ParseLocation(options.text, options.format);
-  const bool valid = location.isValid();
-  nlohmann::json j;
-  j["valid"] = valid;
-  if (!valid) {
-    for (const char* key : {"latitude", "longitude", "loc", "ngr", "deg", "dms", "easting", "northing"})
-      j[key] = nullptr;
-    if (options.json)
-      io.out << j.dump(2) << "\n";
-    else
-      io.out << "valid      no\n";
-    return kExitInvalid;
-  }
-  const LocationTexts t = DescribeLocation(location);
-
+  const CLocator location = ParseLocation(options.text, options.format);
   if (options.json) {
-    j["latitude"] = location.latitude();
-    j["longitude"] = location.longitude();
-    j["loc"] = t.loc;
-    j["ngr"] = t.ngr;
-    j["deg"] = t.deg;
-    j["dms"] = t.dms;
-    // Whole metres; 0 where the point has no grid reference.
-    j["easting"] = t.easting;
-    j["northing"] = t.northing;
-    io.out << j.dump(2) << "\n";
+    io.out << LocateReport(location).dump(2) << "\n";
+  } else if (!location.isValid()) {
+    io.out << "valid      no\n";
   } else {
+    const LocationTexts t = DescribeLocation(location);
     io.out << "valid      yes\n"
            << "latitude   " << fixed9(location.latitude()) << "\n"
            << "longitude  " << fixed9(location.longitude()) << "\n"
@@ -54,7 +34,7 @@ int RunLocate(const LocateOptions& options, Io& io) {
            << "easting    " << t.easting << "\n"
            << "northing   " << t.northing << "\n";
   }
-  return kExitOk;
+  return location.isValid() ? kExitOk : kExitInvalid;
 }
 
 }  // namespace tarnvale::cli

@@ -3,12 +3,17 @@
 namespace tarnvale::cli {
 
 void WarnMissingTiles(const CSRTM& terrain, Io& io) {
-  for (const MissingTile& tile : terrain.missingTiles())
-    io.err << "tarnvale-cli: warning: " << MissingTileText(tile, terrain.terrainDirectory()) << "\n";
+  WarnMissingTiles(terrain.missingTiles(), terrain.terrainDirectory(), io);
 }
 
-void WarnZoneMapProblem(const CZONES& zones, Io& io) {
-  if (!zones.problem().empty()) io.err << "tarnvale-cli: warning: " << zones.problem() << "\n";
+void WarnMissingTiles(const std::vector<MissingTile>& tiles, const std::string& directory, Io& io) {
+  for (const MissingTile& tile : tiles) io.err << "tarnvale-cli: warning: " << MissingTileText(tile, directory) << "\n";
+}
+
+void WarnZoneMapProblem(const CZONES& zones, Io& io) { WarnZoneMapProblem(zones.problem(), io); }
+
+void WarnZoneMapProblem(const std::string& problem, Io& io) {
+  if (!problem.empty()) io.err << "tarnvale-cli: warning: " << problem << "\n";
 }
 
 nlohmann::json MissingTilesJson(const CSRTM& terrain) {

@@ -11,10 +11,14 @@ namespace tarnvale::cli {
 /// One warning line on standard error for each tile @p terrain could not
 /// read: "tarnvale-cli: warning: Terrain tile n52w002.hgt is not in DIR; ...".
 void WarnMissingTiles(const CSRTM& terrain, Io& io);
+/// The same for @p tiles missing from @p directory.
+void WarnMissingTiles(const std::vector<MissingTile>& tiles, const std::string& directory, Io& io);
 
 /// One warning line on standard error when @p zones found its zone map
 /// damaged: "tarnvale-cli: warning: The zone map DIR/zones01.dem.gz is damaged …".
 void WarnZoneMapProblem(const CZONES& zones, Io& io);
+/// The same for a problem already taken from the zone map.
+void WarnZoneMapProblem(const std::string& problem, Io& io);
 
 /// The names of those tiles by the naming rule, for the JSON key "missingTiles".
 nlohmann::json MissingTilesJson(const CSRTM& terrain);

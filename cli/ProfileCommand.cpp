@@ -4,12 +4,7 @@
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 #include "cli/MissingTilesReport.h"
-#include "climate/Refractivity.h"
-#include "climate/Zones.h"
-#include "geo/Path.h"
-#include "model/ModelDriver.h"
-#include "terrain/ProfileSampler.h"
-#include "terrain/Srtm.h"
+#include "session/PathProfile.h"
 
 namespace tarnvale::cli {
 namespace {
@@ -24,30 +19,21 @@ std::string number(double value) {
 }  // namespace
 
 int RunProfile(const ProfileOptions& o, Io& io) {
-  CLocator tx, rx;
-  if (const int status = ResolveEnds(o.ends, tx, rx, io); status != kExitOk) return status;
-  double k = o.k;
-  if (!(k > 0.0)) {
-    // The factor the model would use: the climate at mid-path for a path
-    // run, the coverage fallback (delta-N 45) otherwise or without data.
-    ModelDriver driver;
-    double deltaN = driver.fallbackDeltaN;
-    double n0 = driver.fallbackN0;
-    if (!o.coverage) ClimateAtMidPath(CRefractivity(o.climate), tx, rx, n0, deltaN);
-    k = KFactorForDeltaN(deltaN);
-  }
-  CSRTM terrain(9, o.terrain);
-  CZONES zones(o.terrain);
-  CPath path;
-  path.setEnds(tx, rx);
-  TerrainProfile profile;
-  const bool sampled = SampleProfile(profile, path, k, o.coverage, o.interpolate && !o.coverage, terrain, zones);
-  WarnMissingTiles(terrain, io);
-  WarnZoneMapProblem(zones, io);
-  if (!sampled) {
+  PathProfileRequest request;
+  if (const int status = ResolveEnds(o.ends, request.tx, request.rx, io); status != kExitOk) return status;
+  request.terrain = o.terrain;
+  request.climate = o.climate;
+  request.interpolate = o.interpolate;
+  request.coverage = o.coverage;
+  request.k = o.k;
+  const PathProfile sampled = SamplePathProfile(request);
+  WarnMissingTiles(sampled.missingTiles, sampled.terrainDirectory, io);
+  WarnZoneMapProblem(sampled.zoneProblem, io);
+  if (!sampled.sampled) {
     io.out << "Path too short\n";
     return kExitInvalid;
   }
+  const TerrainProfile& profile = sampled.profile;
   io.out << "dist_km,height_m,zone,curvature_m\n";
   for (int i = 0; i < profile.n; ++i)
     io.out << number(profile.dist[i]) << ',' << number(profile.height[i]) << ',' << static_cast<int>(profile.zone[i])

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <mutex>
 
-
 namespace tarnvale::gdal {
 
 namespace {
@@ -16,12 +15,35 @@ struct Loaded {
   std::string error;
 };
 
-std::filesystem::path modulePath() {
-  if (const char* path = std::getenv("TARNVALE_GDAL_MODULE"); path && *path) return path;
+/// The folder of the file that holds this code: the program, or the Python
+/// module that carries the core.
+std::filesystem::path ownFolder() {
+  Dl_info info{};
+  if (::dladdr(reinterpret_cast<const void*>(&ownFolder), &info) != 0 && info.dli_fname && *info.dli_fname) {
+    std::error_code ec;
+    const std::filesystem::path own = std::filesystem::canonical(info.dli_fname, ec);
+    if (!ec) return own.parent_path();
+  }
   std::error_code ec;
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return kGdalModuleFile;  // left to the loader's own search
-  return exe.parent_path() / TARNVALE_GDAL_MODULE_RELDIR / kGdalModuleFile;
+  return ec ? std::filesystem::path() : exe.parent_path();
+}
+
+std::filesystem::path modulePath() {
+  if (const char* path = std::getenv("TARNVALE_GDAL_MODULE"); path && *path) return path;
+  const std::filesystem::path own = ownFolder();
+  if (own.empty()) return kGdalModuleFile;  // left to the loader's own search
+  // The module lies in <prefix>/<libdir>/tarnvale: one folder up from a
+  // program in <prefix>/bin (or the build tree's python/), three up from the
+  // Python module in <prefix>/lib/python3*/dist-packages.
+  std::filesystem::path up = own;
+  for (int level = 0; level < 3; ++level) {
+    up = up.parent_path();
+    const std::filesystem::path candidate = up / TARNVALE_GDAL_MODULE_DIR / kGdalModuleFile;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(candidate, ec)) return candidate;
+  }
+  return own / TARNVALE_GDAL_MODULE_RELDIR / kGdalModuleFile;
 }
 
 Loaded load() {

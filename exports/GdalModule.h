@@ -34,8 +34,9 @@ namespace gdal {
 
 /// The module's functions, or nullptr with @p error saying why it could not
 /// be loaded. Looked for in $TARNVALE_GDAL_MODULE when set, otherwise in the
-/// library folder beside the program's own (lib/<arch>/tarnvale, the same
-/// layout in the build tree as installed). Loaded once; thread-safe.
+/// library folder <libdir>/tarnvale of the prefix that holds the program or
+/// the Python module (the same layout in the build tree as installed).
+/// Loaded once; thread-safe.
 const GdalApi* Api(std::string& error);
 
 /// The module's functions; when it cannot be loaded they fail with the reason.

@@ -27,7 +27,7 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTARNVALE_FUZZ=ON -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF -DBUILD_GUI=OFF "${launcher[@]}" >/dev/null ||
+    -DTARNVALE_FUZZ=ON -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF -DBUILD_GUI=OFF -DBUILD_PYTHON=OFF "${launcher[@]}" >/dev/null ||
     { echo "fuzz: configuring $build failed" >&2; exit 2; }
 fi
 cmake --build "$build" -j2 -t "${targets[@]}" >/dev/null || { echo "fuzz: building the targets failed" >&2; exit 2; }

@@ -13,7 +13,7 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 tools/slurm/test-local.sh build/cli/tarnvale-cli
 
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNVALE_SANITIZE=ON \
-  -DBUILD_TESTING=ON -DBUILD_BENCHMARKS=OFF -DTARNVALE_WERROR=ON
+  -DBUILD_TESTING=ON -DBUILD_BENCHMARKS=OFF -DBUILD_PYTHON=OFF -DTARNVALE_WERROR=ON
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
