@@ -87,9 +87,14 @@ TMainForm::TMainForm(const std::filesystem::path& sampleDirectory, QWidget* pare
   addPage(tabulatedPage_, QStringLiteral("Tabulated Data"), QStringLiteral("table"));
 
   auto* mechanisms = new TMechanismsPage(*session_, [this] {
-    // Read as the fields stand; one that holds no number says so.
+    // Read as the fields stand; one of the three the curves always need
+    // that holds no number says so.
     const auto value = [this](const char* name) { return inputPage_->findChild<TNumEdit*>(name)->GetValue(); };
-    return TMechanismsPage::Inputs{value("FREQ"), value("TX_H"), value("RX_H")};
+    InputValues f = inputPage_->readFields();
+    f.frequency = value("FREQ");
+    f.txHeight = value("TX_H");
+    f.rxHeight = value("RX_H");
+    return f;
   });
   addPage(mechanisms, QStringLiteral("Mechanisms"), QStringLiteral("mechanisms"));
   linkPage_ = new TLinkBudgetPage;

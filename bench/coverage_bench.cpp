@@ -3,8 +3,9 @@
 // single points through the model driver and the coverage sampler, whole maps
 // of 10, 30 and 50 km at resolution 1 (250,000 points) on one and two
 // threads, and SPLAT!'s path-loss map over the same tiles and radii, timed in
-// the same run as the peer a user would pick instead. At the end a table sets
-// the points per second side by side, with their ratios.
+// the same run as the peer a user would pick instead, and a 10 km map under
+// each model side by side. At the end a table sets the points per second side
+// by side, with their ratios.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -221,6 +222,39 @@ BENCHMARK(BM_CoverageMap)
     ->Args({50, 1, 2})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+
+// The same 10 km map under each model, in the same run: a classic map and a
+// P.452-18 map (its Lb at the page's defaults and horizontal polarisation)
+// of the resolution-4 grid on one worker, alternately in every iteration,
+// so that both see the same machine. Argument: the time percentage.
+// Counters: processor time a point under each model and their ratio.
+void BM_CoverageMapBothModels(benchmark::State& state) {
+  if (!ready(state)) return;
+  CoverageJob classic = mapJob(10, 4, 1);
+  classic.inputs.model.percent = static_cast<double>(state.range(0));
+  CoverageJob p452 = classic;
+  p452.inputs.choice.model = PathModel::kP452v18;
+  CZONES zones(zonesFile().dir());
+  double cpu[2] = {0.0, 0.0};
+  long long points[2] = {0, 0};
+  for (auto _ : state) {
+    int which = 0;
+    for (const CoverageJob* job : {&classic, &p452}) {
+      const double start = cpuSeconds(RUSAGE_SELF);
+      const CoverageValues values = RunCoverage(*job, zones);
+      cpu[which] += cpuSeconds(RUSAGE_SELF) - start;
+      points[which] += values.pointsDone;
+      ++which;
+    }
+  }
+  state.SetItemsProcessed(points[0] + points[1]);
+  const double classicUs = 1e6 * cpu[0] / static_cast<double>(points[0]);
+  const double p452Us = 1e6 * cpu[1] / static_cast<double>(points[1]);
+  state.counters["classic_cpu_us_per_point"] = classicUs;
+  state.counters["p452_cpu_us_per_point"] = p452Us;
+  state.counters["p452_over_classic"] = p452Us / classicUs;
+}
+BENCHMARK(BM_CoverageMapBothModels)->ArgName("percent")->Arg(50)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // How long a map takes to end after a stop request, 30 ms into a resolution-1
 // map on two threads.

@@ -10,6 +10,7 @@
 #include "cli/Commands.h"
 #include "geo/LocationText.h"
 #include "cli/MapCommands.h"
+#include "cli/ModelOptions.h"
 #include "cli/MosaicCommand.h"
 #include "text/Version.h"
 
@@ -28,22 +29,6 @@ void addEnds(CLI::App* app, EndsOptions& ends, bool required = true) {
   addFormat(app, "--format", ends.format, "format of both locations");
   addFormat(app, "--tx-format", ends.txFormat, "format of the transmitter location");
   addFormat(app, "--rx-format", ends.rxFormat, "format of the receiver location");
-}
-
-/// Accepts a finite number within @p limits (bounds included).
-CLI::Validator Within(const InputLimits& limits) {
-  char description[96];
-  std::snprintf(description, sizeof description, "FLOAT in [%g, %g]", limits.min, limits.max);
-  return CLI::Validator(
-      [limits](std::string& input) -> std::string {
-        double value = 0.0;
-        if (CLI::detail::lexical_cast(input, value) && value >= limits.min && value <= limits.max) return {};
-        char message[160];
-        std::snprintf(message, sizeof message, "%.*s must be a number from %g to %g, not '",
-                      static_cast<int>(limits.name.size()), limits.name.data(), limits.min, limits.max);
-        return message + input.substr(0, 40) + "'";
-      },
-      description);
 }
 
 }  // namespace
@@ -107,6 +92,11 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     cmd->add_flag("--interpolate", o.interpolate, "interpolate terrain heights");
     cmd->add_flag("--json", o.json, "print one JSON object");
     AddLinkOptions(cmd, o.link, &o == &path ? LinkOptionSet::All : LinkOptionSet::GainsOnly);
+    // The model and the inputs of P.452-18 alone.
+    const std::vector<CLI::Option*> p452Only = AddModelOptions(
+        cmd, o.model,
+        &o == &path ? "p452-18: clutter height of every land sample, m (a profile's clutter_m column wins)"
+                    : "p452-18: clutter height of every land sample, m");
     if (&o == &path) {
       cmd->add_option("--profile", o.profileFile,
                       "analyse a profile CSV (dist_km,height_m[,zone[,clutter_m]]) instead")
@@ -116,30 +106,19 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       cmd->add_option("--n0", o.n0, "N0 of the supplied profile (default 320)")->check(CLI::Range(150.0, 500.0));
       cmd->add_option("--delta-n", o.deltaN, "delta-N of the supplied profile (default 45)")
           ->check(CLI::Range(-300.0, 156.0));
-      cmd->add_option("--model", o.model, "propagation model: classic or p452-18 (ITU-R P.452-18)")
-          ->capture_default_str()
-          ->transform(CLI::IsMember({kClassicModelName, kP452ModelName}, CLI::ignore_case));
-      // The inputs of P.452-18 alone.
-      const std::vector<CLI::Option*> p452Only = {
-          cmd->add_option("--polarisation", o.polarisation, "p452-18: polarisation, h or v (default h)")
-              ->transform(CLI::IsMember({"h", "v"}, CLI::ignore_case)),
-          cmd->add_option("--clutter-height", o.clutterHeight,
-                          "p452-18: clutter height of every land sample, m (a profile's clutter_m column wins)")
-              ->check(Within(kClutterHeightLimits)),
-          cmd->add_option("--dct", o.dct, "p452-18: transmitter's distance over land to the coast, km "
-                                          "(default: from the zones, 500 without sea)")
-              ->check(Within(kCoastDistanceLimits)),
-          cmd->add_option("--dcr", o.dcr, "p452-18: receiver's distance over land to the coast, km")
-              ->check(Within(kCoastDistanceLimits)),
-      };
       cmd->callback([&, p452Only] {
-        for (const CLI::Option* option : p452Only)
-          if (option->count() > 0 && path.model != kP452ModelName)
-            throw CLI::ValidationError(option->get_name(), "applies to --model p452-18 only");
+        RefuseP452OnlyOptions(p452Only, path.model);
         action = [&] { return RunPath(path, io); };
       });
     } else {
-      cmd->callback([&] { action = [&] { return RunMechanisms(mechanisms, io); }; });
+      // The classic curves have no use for the antenna gains.
+      std::vector<CLI::Option*> refused = p452Only;
+      refused.push_back(cmd->get_option("--tx-gain"));
+      refused.push_back(cmd->get_option("--rx-gain"));
+      cmd->callback([&, refused] {
+        RefuseP452OnlyOptions(refused, mechanisms.model);
+        action = [&] { return RunMechanisms(mechanisms, io); };
+      });
     }
   }
 

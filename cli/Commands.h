@@ -7,6 +7,7 @@
 
 #include "cli/LinkOptions.h"
 #include "geo/Locator.h"
+#include "model/ModelChoice.h"
 #include "session/InputLimits.h"
 
 namespace tarnvale::cli {
@@ -89,6 +90,25 @@ struct GasOptions {
 };
 int RunGas(const GasOptions& options, Io& io);
 
+/// The model names --model takes.
+inline constexpr const char* kClassicModelName = "classic";
+inline constexpr const char* kP452ModelName = "p452-18";
+
+/// The --model option and the inputs of P.452-18 alone, as typed (the names
+/// already checked by the parser).
+struct ModelOptions {
+  std::string name = kClassicModelName;  ///< "classic" or "p452-18"
+  std::string polarisation = "h";        ///< "h" or "v"
+  double clutterHeight = 0.0;  ///< clutter height of every land sample (m)
+  double dct = -1.0;           ///< transmitter's distance to the coast (km); negative: from the zones
+  double dcr = -1.0;           ///< receiver's distance to the coast (km); negative: from the zones
+
+  bool isP452() const { return name == kP452ModelName; }
+  /// The core's form of the options, with the peak gains of @p link as the
+  /// antennas' gains toward the horizon.
+  ModelChoice choice(const LinkRecord& link) const;
+};
+
 /// Inputs of a path run: the Input Data page's fields, with the program's
 /// built-in defaults.
 struct PathOptions {
@@ -112,20 +132,13 @@ struct PathOptions {
   double latitude = 0.0;     ///< mean latitude of a supplied profile (degrees)
   double n0 = 320.0;         ///< N0 of a supplied profile
   double deltaN = 45.0;      ///< delta-N of a supplied profile
-  // The model, and the inputs of P.452-18 alone.
-  std::string model = "classic";  ///< "classic" or "p452-18"
-  std::string polarisation = "h"; ///< "h" or "v"
-  double clutterHeight = 0.0;  ///< clutter height of every land sample (m)
-  double dct = -1.0;         ///< transmitter's distance to the coast (km); negative: from the zones
-  double dcr = -1.0;         ///< receiver's distance to the coast (km); negative: from the zones
+  /// The model, and the inputs of P.452-18 alone.
+  ModelOptions model;
   /// The link budget's inputs; path prints the budget when any is given
   /// (mechanisms takes only the antenna gains). Their antenna gains are
   /// also P.452-18's gains towards the horizon.
   LinkOptions link;
 };
-/// The model names --model takes.
-inline constexpr const char* kClassicModelName = "classic";
-inline constexpr const char* kP452ModelName = "p452-18";
 
 /// One path as Calculate and the profile run do it.
 int RunPath(const PathOptions& options, Io& io);
@@ -133,6 +146,9 @@ int RunPath(const PathOptions& options, Io& io);
 int RunPathP452(const PathOptions& options, Io& io);
 /// The loss of each mechanism at the ten fixed time percentages.
 int RunMechanisms(const PathOptions& options, Io& io);
+/// The same under P.452-18 (RunMechanisms with --model p452-18): Lbd, Lbs,
+/// Lba and Lb, each with its own gaseous loss.
+int RunMechanismsP452(const PathOptions& options, Io& io);
 
 /// The sampled terrain profile of a path as CSV.
 struct ProfileOptions {
@@ -178,8 +194,5 @@ using tarnvale::InputLimits;
 inline constexpr InputLimits kTimePercentLimits{"percent", 0.0, 100.0, 4};     ///< gradient map choice (%)
 inline constexpr InputLimits kLatitudeLimits{"latitude", -90.0, 90.0, 9};      ///< degrees
 inline constexpr InputLimits kLongitudeLimits{"longitude", -180.0, 180.0, 9};  ///< degrees
-inline constexpr InputLimits kAntennaGainLimits{"gain", -100.0, 100.0, 1};        ///< dBi
-inline constexpr InputLimits kClutterHeightLimits{"clutter height", 0.0, 1000.0, 1};  ///< m
-inline constexpr InputLimits kCoastDistanceLimits{"distance to the coast", 0.0, 20000.0, 3};  ///< km
 
 }  // namespace tarnvale::cli

@@ -12,6 +12,7 @@
 #include "cli/Cli.h"
 #include "cli/MapCommands.h"
 #include "cli/MissingTilesReport.h"
+#include "cli/ModelOptions.h"
 #include "climate/Refractivity.h"
 #include "exports/GdalModule.h"
 #include "exports/MapExport.h"
@@ -127,6 +128,7 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, const MapQuantity& 
   request.radio.temperature = o.temperature;
   request.radio.pressure = o.pressure;
   request.radio.humidity = o.humidity;
+  request.radio.modelChoice = o.model.choice(shown.link);
   const CRefractivity maps(o.climate.empty() ? std::filesystem::current_path() : std::filesystem::path(o.climate));
   const CoverageClimate climate = CoverageClimateAt(tx, maps, o.n0, o.deltaN);
   request.n0 = climate.n0;
@@ -203,7 +205,7 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, const MapQuantity& 
                              {"northEdge", job.grid.northEdge}, {"westEdge", job.grid.westEdge},
                              {"points", values.pointsDone}, {"failedPoints", failed},
                              {"threads", values.threads},  {"seconds", values.seconds},
-                             {"gamma", job.inputs.gasPerKm}};
+                             {"gamma", job.inputs.gasPerKm}, {"model", o.model.name}};
     if (!loss) {
       record["quantity"] = o.quantity;
       record["unit"] = LinkQuantityUnit(shown.quantity);
@@ -234,6 +236,7 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, const MapQuantity& 
     j["threads"] = values.threads;
     j["seconds"] = values.seconds;
     j["gamma"] = job.inputs.gasPerKm;
+    j["model"] = o.model.name;
     if (!loss) {
       j["quantity"] = o.quantity;
       j["unit"] = LinkQuantityUnit(shown.quantity);
@@ -247,6 +250,12 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, const MapQuantity& 
                   job.grid.n, job.grid.n, job.grid.step, job.grid.d, values.pointsDone, values.seconds,
                   values.threads, climate.n0, climate.deltaN, climate.source.c_str());
     io.out << line;
+    if (o.model.isP452()) {
+      std::snprintf(line, sizeof line,
+                    "ITU-R P.452-18, %s polarisation: each point's Lb, gaseous loss within it (humidity not used)\n",
+                    o.model.polarisation == "v" ? "vertical" : "horizontal");
+      io.out << line;
+    }
   }
   return written ? kExitOk : kExitInvalid;
 }
@@ -303,6 +312,8 @@ int RunCoverageSites(const CoverageOptions& o, const MapQuantity& shown, Io& io)
 }  // namespace
 
 int RunCoverageCommand(const CoverageOptions& o, Io& io) {
+  if (o.model.isP452())
+    if (const int status = CheckP452Radio(o.frequency, o.percent, io); status != kExitOk) return status;
   MapQuantity shown;
   if (!ParseLinkQuantity(o.quantity, shown.quantity)) {
     io.err << "tarnvale-cli: --quantity " << o.quantity << " is not one of loss, power, field, margin\n";

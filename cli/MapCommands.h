@@ -42,6 +42,8 @@ struct CoverageOptions {
   double maxHeight = 500.0, minHeight = 0.0;   ///< m
   std::optional<double> n0;      ///< N-units
   std::optional<double> deltaN;  ///< N-units/km
+  /// The model, and the inputs of P.452-18 alone (as path takes them).
+  ModelOptions model;
   std::string out, scale, geotiff, kml, kmz;
   int threads = 0;           ///< 0: one per hardware thread
   bool json = false;

@@ -5,6 +5,7 @@
 
 #include "geo/LocationText.h"
 #include "cli/MapCommands.h"
+#include "cli/ModelOptions.h"
 #include "session/CoverageSetup.h"
 
 namespace tarnvale::cli {
@@ -120,6 +121,8 @@ void AddMapCommands(CLI::App& app, MapCommandOptions& options, std::function<int
                         ->check(CLI::Range(-300.0, 156.0));
   n0->needs(dn);
   dn->needs(n0);
+  const std::vector<CLI::Option*> p452Only =
+      AddModelOptions(cmd, c.model, "p452-18: clutter height of every land sample, m");
   cmd->add_option("--out", c.out, "write the map picture as PNG");
   cmd->add_option("--scale", c.scale, "write the colour scale as PNG");
   cmd->add_option("--geotiff", c.geotiff, "write the losses as a GeoTIFF (dB, EPSG:4326)");
@@ -128,9 +131,10 @@ void AddMapCommands(CLI::App& app, MapCommandOptions& options, std::function<int
   kml->excludes(kmz);
   cmd->add_option("--threads", c.threads, "worker threads (default: one per processor)")->check(CLI::Range(1, 256));
   cmd->add_flag("--json", c.json, "print one JSON object");
-  cmd->callback([&, cmd] {
+  cmd->callback([&, cmd, p452Only] {
     CoverageOptions& o = options.coverage;
     if (o.tx.empty() && o.sites.empty()) throw CLI::RequiredError("--tx or --sites");
+    RefuseP452OnlyOptions(p452Only, o.model);
     LinkQuantity quantity = LinkQuantity::Loss;
     ParseLinkQuantity(o.quantity, quantity);
     if (quantity != LinkQuantity::Loss && (cmd->count("--max-loss") > 0 || cmd->count("--min-loss") > 0))

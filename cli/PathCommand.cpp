@@ -180,7 +180,7 @@ int prepare(const PathOptions& o, Session& session, CLocator& tx, CLocator& rx, 
 }  // namespace
 
 int RunPath(const PathOptions& o, Io& io) {
-  if (o.model == kP452ModelName) return RunPathP452(o, io);
+  if (o.model.isP452()) return RunPathP452(o, io);
   if (!o.profileFile.empty()) return runSuppliedProfile(o, io);
   Session session(o.climate);
   if (o.link.given() && !linkRecord(o, session.link, io)) return kExitUsage;
@@ -223,6 +223,7 @@ int RunMechanisms(const PathOptions& o, Io& io) {
     io.err << "tarnvale-cli: mechanisms runs on two ends, not on a supplied profile\n";
     return kExitUsage;
   }
+  if (o.model.isP452()) return RunMechanismsP452(o, io);
   Session session(o.climate);
   CLocator tx, rx;
   if (const int status = prepare(o, session, tx, rx, io); status != kExitOk) return status;
@@ -244,6 +245,7 @@ int RunMechanisms(const PathOptions& o, Io& io) {
   if (!any) return pathTooShort(o.json, io, session.terrain());
   if (o.json) {
     nlohmann::json j;
+    j["model"] = kClassicModelName;
     j["gasLoss"] = gas;
     j["climate_source"] = ClimateSourceName(outcome.climateSource);
     j["missingTiles"] = MissingTilesJson(*session.terrain());

@@ -11,8 +11,10 @@
 #include "cli/Commands.h"
 #include "cli/LinkOptions.h"
 #include "cli/MissingTilesReport.h"
+#include "cli/ModelOptions.h"
 #include "climate/Zones.h"
 #include "model/ModelDriver.h"
+#include "model/P452Curves.h"
 #include "model/P452Model.h"
 #include "model/P452Path.h"
 #include "model/P452Values.h"
@@ -23,25 +25,30 @@
 namespace tarnvale::cli {
 namespace {
 
-// The model's own bounds of frequency (GHz) and time percentage (%).
-constexpr double kMinFrequencyGHz = 0.1;
-constexpr double kMaxFrequencyGHz = 50.0;
-constexpr double kMinPercent = 0.001;
-constexpr double kMaxPercent = 50.0;
 constexpr int kMinSamples = 4;
 // A supplied profile may be longer than a sampled one (ITU's own examples
 // reach 4252 points).
 constexpr std::size_t kMaxProfileSamples = 100000;
 constexpr int kTerrainSlots = 9;  // tiles kept in memory, as the profile command keeps
 
-/// The radio figures of the options; the profile, ends and climate come later.
-P452Inputs radioInputs(const PathOptions& o) {
+/// The link record of the options; false (a usage error told) when a
+/// pattern file cannot be used.
+bool linkRecordOf(const PathOptions& o, LinkRecord& link, Io& io) {
+  std::string error;
+  if (!o.link.given() || LinkRecordFrom(o.link, link, error)) return true;
+  io.err << "tarnvale-cli: " << error << "\n";
+  return false;
+}
+
+/// The radio figures of the options, with the antennas' peak gains of
+/// @p link; the profile, ends and climate come later.
+P452Inputs radioInputs(const PathOptions& o, const LinkRecord& link) {
   P452Inputs in;
   in.f = o.frequency;
   in.p = o.percent;
   in.htg = o.txHeight;
   in.hrg = o.rxHeight;
-  in.polarisation = o.polarisation == "v" ? P452Polarisation::kVertical : P452Polarisation::kHorizontal;
+  ApplyModelChoice(o.model.choice(link), in);
   in.press = o.pressure;
   in.temp = o.temperature;
   return in;
@@ -60,8 +67,8 @@ int readProfile(const PathOptions& o, P452Inputs& in, Io& io) {
     return kExitUsage;
   }
   const int n = static_cast<int>(table.dist.size());
-  if (!P452ProfileInputs(table.dist.data(), table.height.data(), table.zone.data(), n, o.clutterHeight, o.dct, o.dcr,
-                         in)) {
+  if (!P452ProfileInputs(table.dist.data(), table.height.data(), table.zone.data(), n, o.model.clutterHeight,
+                         o.model.dct, o.model.dcr, in)) {
     io.err << "tarnvale-cli: --model " << kP452ModelName << " needs a profile of at least " << kMinSamples
            << " samples\n";
     return kExitUsage;
@@ -93,7 +100,7 @@ void printJson(const P452Results& r, const PathOptions& o, const CSRTM* terrain,
   nlohmann::json j;
   j["ok"] = true;
   j["model"] = kP452ModelName;
-  j["polarisation"] = o.polarisation;
+  j["polarisation"] = o.model.polarisation;
   for (const P452Value& v : P452ValueList(r))
     j[v.name] = std::isfinite(v.value) ? nlohmann::json(v.value) : nlohmann::json();
   j["pathtype"] = P452PathTypeName(r);
@@ -128,69 +135,65 @@ void printText(const P452Results& r, const P452Inputs& in, Io& io) {
   }
 }
 
+/// The inputs of the terrain path between the ends of @p o: its profile as
+/// `tarnvale-cli profile` samples it and the climate at its centre (the
+/// radio figures of @p in are left as they are). @p terrain receives the
+/// store the run read.
+int terrainInputs(const PathOptions& o, P452Inputs& in, std::unique_ptr<CSRTM>& terrain, bool& climateFound,
+                  Io& io) {
+  const bool byRange = o.ends.rx.empty();
+  if (o.ends.tx.empty() || (byRange && (o.rangeKm < 0 || o.bearingDeg < 0))) {
+    io.err << "tarnvale-cli: give --tx and either --rx or --range and --bearing (or --profile FILE)\n";
+    return kExitUsage;
+  }
+  EndsOptions ends = o.ends;
+  if (byRange) ends.rx = ends.tx;  // resolved below from the range and bearing
+  CLocator tx, rx;
+  if (const int status = ResolveEnds(ends, tx, rx, io); status != kExitOk) return status;
+  if (byRange) {
+    rx = Session::ReceiverFromRangeBearing(tx, o.bearingDeg, o.rangeKm);
+    if (!rx.isValid()) {
+      io.err << "Invalid RX Locator\n";
+      return kExitInvalid;
+    }
+  }
+  terrain = std::make_unique<CSRTM>(kTerrainSlots, o.terrain);
+  if (!terrain->isValid()) {
+    io.err << "tarnvale-cli: Initialisation Failure\n";
+    return kExitInvalid;
+  }
+  const CZONES zones(o.terrain);
+  const CRefractivity climate{std::filesystem::path(o.climate)};
+  P452PathOptions options;
+  options.interpolate = o.interpolate;
+  options.clutterHeight = o.model.clutterHeight;
+  options.dct = o.model.dct;
+  options.dcr = o.model.dcr;
+  options.kFactor = o.kFactor;
+  TerrainProfile profile;
+  const bool sampled = P452PathInputs(*terrain, zones, climate, tx, rx, options, profile, in, &climateFound);
+  WarnMissingTiles(*terrain, io);
+  WarnZoneMapProblem(zones, io);
+  if (!sampled) return tooShort(o, "Path too short", terrain.get(), io);
+  return kExitOk;
+}
+
 }  // namespace
 
 int RunPathP452(const PathOptions& o, Io& io) {
-  if (o.frequency < kMinFrequencyGHz || o.frequency > kMaxFrequencyGHz) {
-    io.err << "tarnvale-cli: --model " << kP452ModelName << " takes frequencies from " << kMinFrequencyGHz << " to "
-           << kMaxFrequencyGHz << " GHz, not " << o.frequency << "\n";
-    return kExitUsage;
-  }
-  if (o.percent < kMinPercent || o.percent > kMaxPercent) {
-    io.err << "tarnvale-cli: --model " << kP452ModelName << " takes time percentages from " << kMinPercent << " to "
-           << kMaxPercent << " %, not " << o.percent << "\n";
-    return kExitUsage;
-  }
-  P452Inputs in = radioInputs(o);
+  if (const int status = CheckP452Radio(o.frequency, o.percent, io); status != kExitOk) return status;
   LinkRecord link;
-  if (o.link.given()) {
-    std::string error;
-    if (!LinkRecordFrom(o.link, link, error)) {
-      io.err << "tarnvale-cli: " << error << "\n";
-      return kExitUsage;
-    }
-  }
+  if (!linkRecordOf(o, link, io)) return kExitUsage;
   // The gains toward the horizon troposcatter couples through: the peak
   // gains until the horizon rays are known.
-  in.Gt = link.tx.peakGainDbi();
-  in.Gr = link.rx.peakGainDbi();
+  P452Inputs in = radioInputs(o, link);
   std::unique_ptr<CSRTM> terrain;
   CLocator tx, rx;
   if (!o.profileFile.empty()) {
     if (const int status = readProfile(o, in, io); status != kExitOk) return status;
   } else {
-    const bool byRange = o.ends.rx.empty();
-    if (o.ends.tx.empty() || (byRange && (o.rangeKm < 0 || o.bearingDeg < 0))) {
-      io.err << "tarnvale-cli: give --tx and either --rx or --range and --bearing (or --profile FILE)\n";
-      return kExitUsage;
-    }
-    EndsOptions ends = o.ends;
-    if (byRange) ends.rx = ends.tx;  // resolved below from the range and bearing
-    if (const int status = ResolveEnds(ends, tx, rx, io); status != kExitOk) return status;
-    if (byRange) {
-      rx = Session::ReceiverFromRangeBearing(tx, o.bearingDeg, o.rangeKm);
-      if (!rx.isValid()) {
-        io.err << "Invalid RX Locator\n";
-        return kExitInvalid;
-      }
-    }
-    terrain = std::make_unique<CSRTM>(kTerrainSlots, o.terrain);
-    if (!terrain->isValid()) {
-      io.err << "tarnvale-cli: Initialisation Failure\n";
-      return kExitInvalid;
-    }
-    const CZONES zones(o.terrain);
-    const CRefractivity climate{std::filesystem::path(o.climate)};
-    P452PathOptions options;
-    options.interpolate = o.interpolate;
-    options.clutterHeight = o.clutterHeight;
-    options.dct = o.dct;
-    options.dcr = o.dcr;
-    options.kFactor = o.kFactor;
-    TerrainProfile profile;
-    const bool sampled = P452PathInputs(*terrain, zones, climate, tx, rx, options, profile, in);
-    WarnMissingTiles(*terrain, io);
-    if (!sampled) return tooShort(o, "Path too short", terrain.get(), io);
+    bool climateFound = false;
+    if (const int status = terrainInputs(o, in, terrain, climateFound, io); status != kExitOk) return status;
   }
   P452Model model;
   P452Results results;
@@ -220,6 +223,59 @@ int RunPathP452(const PathOptions& o, Io& io) {
   } else {
     printText(results, in, io);
     if (shown) PrintLinkBudget(*shown, io.out);
+  }
+  return kExitOk;
+}
+
+int RunMechanismsP452(const PathOptions& o, Io& io) {
+  // The ten percentages lie within the model's bounds; the frequency must too.
+  if (const int status = CheckP452Radio(o.frequency, kP452MaxPercent, io); status != kExitOk) return status;
+  LinkRecord link;
+  if (!linkRecordOf(o, link, io)) return kExitUsage;
+  P452Inputs in = radioInputs(o, link);
+  std::unique_ptr<CSRTM> terrain;
+  bool climateFound = false;
+  if (const int status = terrainInputs(o, in, terrain, climateFound, io); status != kExitOk) return status;
+  P452Model model;
+  const auto points = P452MechanismCurves(model, in);
+  bool any = false;
+  for (const MechanismPoint& p : points) any = any || p.ok;
+  if (!any) return tooShort(o, "Path too short", terrain.get(), io);
+  if (o.json) {
+    nlohmann::json j;
+    j["model"] = kP452ModelName;
+    j["polarisation"] = o.model.polarisation;
+    j["climate_source"] = climateFound ? "maps" : "default";
+    j["N0"] = in.N0;
+    j["DN"] = in.DN;
+    j["missingTiles"] = MissingTilesJson(*terrain);
+    j["points"] = nlohmann::json::array();
+    for (const MechanismPoint& p : points) {
+      nlohmann::json point;
+      point["percent"] = p.percent;
+      point["ok"] = p.ok;
+      const double losses[4] = {p.diffraction, p.troposcatter, p.ducting, p.overall};
+      for (std::size_t i = 0; i < kP452CurveNames.size(); ++i)
+        point[kP452CurveNames[i]] = p.ok ? nlohmann::json(losses[i]) : nlohmann::json();
+      j["points"].push_back(point);
+    }
+    io.out << j.dump(2) << "\n";
+    return kExitOk;
+  }
+  char line[160];
+  std::snprintf(line, sizeof line, "ITU-R P.452-18, %s polarisation, %g GHz, N0 %.2f, DN %.3f (%s)\n",
+                in.polarisation == P452Polarisation::kVertical ? "vertical" : "horizontal", in.f, in.N0, in.DN,
+                climateFound ? "maps" : "default");
+  io.out << line;
+  io.out << "percent      Lbd      Lbs      Lba       Lb   (dB: diffraction, troposcatter, ducting, overall;\n"
+            "                                                 gaseous loss within each, as P.452-18 computes it)\n";
+  for (const MechanismPoint& p : points) {
+    if (p.ok)
+      std::snprintf(line, sizeof line, "%7g  %7.2f  %7.2f  %7.2f  %7.2f\n", p.percent, p.diffraction, p.troposcatter,
+                    p.ducting, p.overall);
+    else
+      std::snprintf(line, sizeof line, "%7g  no valid path\n", p.percent);
+    io.out << line;
   }
   return kExitOk;
 }

@@ -1,9 +1,11 @@
 // profile.ini of any length and content: a record that reads must write and
-// read back to the same inputs, its keyed texts included.
+// read back to the same inputs, its keyed texts included, and a model text in
+// it that reads likewise.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
+#include "model/ModelChoice.h"
 #include "settings/SettingsRecord.h"
 
 namespace {
@@ -24,5 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!tarnvale::DecodeSettings(bytes, record)) return 0;
   tarnvale::SettingsRecord again;
   if (!tarnvale::DecodeSettings(tarnvale::EncodeSettings(record), again) || !same(record, again)) std::abort();
+  tarnvale::ModelChoice choice, back;
+  const auto text = record.keyed.find(tarnvale::kModelSettingsKey);
+  if (text != record.keyed.end() && tarnvale::DecodeModelChoice(text->second, choice) &&
+      (!tarnvale::DecodeModelChoice(tarnvale::EncodeModelChoice(choice), back) || !(back == choice)))
+    std::abort();
   return 0;
 }

@@ -14,7 +14,9 @@
 #include <utility>
 
 #include "geo/Path.h"
+#include "model/P452Path.h"
 #include "terrain/CoverageSampler.h"
+#include "terrain/ProfileSampler.h"
 #include "text/Format.h"
 
 namespace tarnvale {
@@ -64,6 +66,57 @@ bool CoveragePointLoss(CTerrain& model, const CSRTM& terrain, const CZONES& zone
 
 namespace {
 
+/// The figures of a P.452-18 coverage point that are the same for the whole
+/// map: the radio inputs, the transmitter and the climate.
+void setUpP452(const CoverageInputs& in, const CLocator& tx, P452Inputs& p452) {
+  p452.f = in.model.frequency;
+  p452.p = in.model.percent;
+  p452.htg = in.model.txHeight;
+  p452.hrg = in.model.rxHeight;
+  ApplyModelChoice(in.choice, p452);
+  p452.press = in.pressure;
+  p452.temp = in.temperature;
+  p452.N0 = in.n0;
+  p452.DN = in.model.forcedKFactor ? DeltaNForKFactor(in.model.kFactor) : in.deltaN;
+  p452.phit_n = tx.latitude();
+  p452.phit_e = tx.longitude();
+  p452.centreGiven = false;
+}
+
+/// One P.452-18 point over @p profile to the receiver at (@p latitude,
+/// @p longitude): @p p452 set up by setUpP452, its profile part replaced
+/// (allocating only for a profile longer than any before).
+bool p452PointLoss(P452Model& model, P452Inputs& p452, P452Results& results, const TerrainProfile& profile,
+                   const ModelChoice& choice, double latitude, double longitude, double& loss) {
+  if (!P452ProfileInputs(profile.dist.data(), profile.height.data(), profile.zone.data(), profile.n,
+                         choice.clutterHeightM, choice.dctOrZones(), choice.dcrOrZones(), p452))
+    return false;
+  p452.phir_n = latitude;
+  p452.phir_e = longitude;
+  if (!model.Calculate(p452, results)) return false;
+  loss = results.Lb;
+  return true;
+}
+
+}  // namespace
+
+bool CoveragePointLoss(P452Model& model, const CSRTM& terrain, const CZONES& zones, const CLocator& tx,
+                       double latitude, double longitude, const CoverageInputs& inputs, double& loss) {
+  const double deltaN = inputs.model.forcedKFactor ? DeltaNForKFactor(inputs.model.kFactor) : inputs.deltaN;
+  CLocator rx;
+  rx.setLatLon(latitude, longitude);
+  CPath path;
+  path.setEnds(tx, rx);
+  TerrainProfile profile;
+  if (!SampleProfile(profile, path, KFactorForDeltaN(deltaN), true, false, terrain, zones)) return false;
+  P452Inputs p452;
+  P452Results results;
+  setUpP452(inputs, tx, p452);
+  return p452PointLoss(model, p452, results, profile, inputs.choice, latitude, longitude, loss);
+}
+
+namespace {
+
 /// What the workers share: the next column to take, the columns finished and
 /// the count of points done.
 struct WorkQueue {
@@ -79,7 +132,9 @@ struct WorkQueue {
 /// them. Neither the model nor the store may be shared between threads.
 struct WorkerState {
   WorkerState(const CoverageJob& job, std::shared_ptr<const SharedTileSet> tiles, const CZONES& zones)
-      : terrain(std::move(tiles)), sampler(terrain, zones), job(job) {}
+      : terrain(std::move(tiles)), sampler(terrain, zones), job(job) {
+    if (job.inputs.choice.isP452()) setUpP452(job.inputs, job.tx, p452Inputs);
+  }
 
   /// The same point as CoveragePointLoss gives, through the faster sampler
   /// and the model's analysis of a supplied profile.
@@ -91,6 +146,8 @@ struct WorkerState {
     if (!std::isfinite(k) || !(k > 0.0)) return false;
     const CLocator& tx = job.tx;
     if (!sampler.sample(profile, tx.latitude(), tx.longitude(), latitude, longitude, k)) return false;
+    if (in.choice.isP452())
+      return p452PointLoss(p452, p452Inputs, p452Results, profile, in.choice, latitude, longitude, loss);
     const double meanLatitude = (tx.latitude() + latitude) / 2.0;
     if (!model->CalculateCoverageProfile(profile, meanLatitude, in.n0, deltaN, in.model.frequency, in.model.percent,
                                          in.model.txHeight, in.model.rxHeight))
@@ -100,6 +157,11 @@ struct WorkerState {
   }
 
   std::unique_ptr<CTerrain> model = std::make_unique<CTerrain>();
+  // Under P.452-18: its model, whose working storage grows to the longest
+  // profile once, and its inputs, whose map-wide figures are set once.
+  P452Model p452;
+  P452Inputs p452Inputs;
+  P452Results p452Results;
   CSRTM terrain;
   CoverageSampler sampler;
   TerrainProfile profile;
@@ -108,10 +170,13 @@ struct WorkerState {
 
 /// What a map of another quantity than the loss needs of a point's path
 /// besides its loss.
-void keepElevations(const CTerrain& model, bool ok, CoverageValues& values, std::size_t i) {
+void keepElevations(const WorkerState& worker, bool ok, CoverageValues& values, std::size_t i) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  values.txElevationMrad[i] = ok ? model.results().theta_t : nan;
-  if (!values.rxElevationMrad.empty()) values.rxElevationMrad[i] = ok ? model.results().theta_r : nan;
+  const bool p452 = worker.job.inputs.choice.isP452();
+  const double thetaT = p452 ? worker.p452Results.theta_t : worker.model->results().theta_t;
+  const double thetaR = p452 ? worker.p452Results.theta_r : worker.model->results().theta_r;
+  values.txElevationMrad[i] = ok ? thetaT : nan;
+  if (!values.rxElevationMrad.empty()) values.rxElevationMrad[i] = ok ? thetaR : nan;
 }
 
 void runWorker(const CoverageJob& job, const CZONES& zones, std::stop_token stop, CoverageValues& values,
@@ -136,7 +201,7 @@ void runWorker(const CoverageJob& job, const CZONES& zones, std::stop_token stop
       const std::size_t i = values.index(j, k);
       values.loss[i] = ok ? loss : nan;
       values.state[i] = ok ? PointState::Ok : PointState::Failed;
-      if (!values.txElevationMrad.empty()) keepElevations(*worker.model, ok, values, i);
+      if (!values.txElevationMrad.empty()) keepElevations(worker, ok, values, i);
       // Counted in small batches: one shared counter bumped by every worker
       // at every point would bounce its cache line between the cores.
       if (++unreported == kPointsPerReport) {

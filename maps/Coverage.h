@@ -16,7 +16,9 @@
 #include "maps/Colours.h"
 #include "maps/RgbImage.h"
 #include "maps/TerrainMap.h"
+#include "model/ModelChoice.h"
 #include "model/ModelDriver.h"
+#include "model/P452Model.h"
 #include "terrain/SharedTileSet.h"
 #include "terrain/Srtm.h"
 
@@ -99,7 +101,15 @@ struct CoverageInputs {
   ModelInputs model;
   double n0 = 320.0;       ///< N0 (N-units): the fallback pair of the last profile run
   double deltaN = 45.0;    ///< delta-N (N-units/km)
-  double gasPerKm = 0.0;   ///< specific gaseous attenuation gamma (dB/km), once per map
+  double gasPerKm = 0.0;   ///< specific gaseous attenuation gamma (dB/km), once per map; classic model only
+  /// The model of every point (the classic one by default) and the inputs
+  /// of P.452-18 alone. Under P.452-18 a point's loss is its Lb, which holds
+  /// the gaseous loss of each mechanism (gasPerKm is not read), over the
+  /// same sampled profile a classic point has, with n0 and deltaN for every
+  /// point as the classic map takes them.
+  ModelChoice choice;
+  double pressure = 1000.0;   ///< dry-air pressure (hPa), P.452-18 only
+  double temperature = 20.0;  ///< degrees C, P.452-18 only
 };
 
 /// One map to compute.
@@ -189,6 +199,11 @@ CoverageValues RunCoverage(const CoverageJob& job, const CZONES& zones, std::sto
 /// CTerrain::CalculateCoveragePoint with the job's inputs.
 /// @return false for no valid path; @p loss = Lb + gamma L otherwise (dB)
 bool CoveragePointLoss(CTerrain& model, const CSRTM& terrain, const CZONES& zones, const CLocator& tx,
+                       double latitude, double longitude, const CoverageInputs& inputs, double& loss);
+/// The same under P.452-18 (inputs.choice): the profile SampleProfile gives
+/// a coverage point, through P452ProfileInputs, and the model.
+/// @return false for no valid path; @p loss = Lb otherwise (dB)
+bool CoveragePointLoss(P452Model& model, const CSRTM& terrain, const CZONES& zones, const CLocator& tx,
                        double latitude, double longitude, const CoverageInputs& inputs, double& loss);
 
 /// The geometry of one map point's path for its budget: the great circle's

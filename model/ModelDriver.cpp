@@ -71,6 +71,11 @@ void ModelDriver::keepClimate(const CTerrain& model) {
   fallbackDeltaN = model.results().deltaN;
 }
 
+void ModelDriver::keepClimate(double n0, double deltaN) {
+  fallbackN0 = n0;
+  fallbackDeltaN = deltaN;
+}
+
 std::array<MechanismPoint, 10> MechanismCurves(ModelData data, const CLocator& tx, const CLocator& rx,
                                                const ModelInputs& inputs) {
   std::array<MechanismPoint, 10> points{};

@@ -74,12 +74,16 @@ class ModelDriver {
   /// After a successful profile run: keep the model's N0 and delta-N for
   /// coverage runs.
   void keepClimate(const CTerrain& model);
+  /// The same after a successful run of another model that used @p n0
+  /// (N-units) and @p deltaN (N-units/km).
+  void keepClimate(double n0, double deltaN);
 };
 
 /// Time percentages of the Mechanisms curves.
 inline constexpr std::array<double, 10> kMechanismPercentages = {0.001, 0.01, 0.05, 0.1, 0.5, 1, 5, 10, 20, 50};
 
-/// One point of each mechanism's curve, model losses without gaseous loss.
+/// One point of each mechanism's curve: the classic model's losses without
+/// gaseous loss (MechanismCurves), or P.452-18's with it (P452MechanismCurves).
 struct MechanismPoint {
   double percent = 0.0;
   bool ok = false;  ///< false: the path has no valid result (the point is left out)

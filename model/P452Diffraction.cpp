@@ -34,20 +34,32 @@ double heightGain(double B, double K) {
   return gain < floor ? floor : gain;
 }
 
+// The powers of the first-term loss that depend neither on the ground nor
+// on the polarisation: taken once for all four, with the same arguments.
+struct FirstTermScales {
+  double k;       // (adft f)^(-1/3)
+  double x;       // (f / adft^2)^(1/3)
+  double height;  // (f^2 / adft)^(1/3)
+};
+
+FirstTermScales firstTermScales(double adft, double f) {
+  return {std::pow(adft * f, -1.0 / 3), std::pow(f / (adft * adft), 1.0 / 3), std::pow(f * f / adft, 1.0 / 3)};
+}
+
 // First-term spherical-earth diffraction over one kind of ground.
-PerPolarisation firstTermOver(double epsr, double sigma, double d, double hte, double hre, double adft, double f) {
+PerPolarisation firstTermOver(double epsr, double sigma, double d, double hte, double hre, const FirstTermScales& scale,
+                              double f) {
   const double s = 18 * sigma / f;
   PerPolarisation K;
-  K[0] = 0.036 * std::pow(adft * f, -1.0 / 3) * std::pow((epsr - 1) * (epsr - 1) + s * s, -1.0 / 4);
+  K[0] = 0.036 * scale.k * std::pow((epsr - 1) * (epsr - 1) + s * s, -1.0 / 4);
   K[1] = K[0] * std::pow(epsr * epsr + s * s, 1.0 / 2);
   PerPolarisation loss;
   for (int i = 0; i < 2; ++i) {
     const double K2 = K[i] * K[i], K4 = std::pow(K[i], 4);
     const double beta = (1 + 1.6 * K2 + 0.67 * K4) / (1 + 4.5 * K2 + 1.53 * K4);
-    const double X = 21.88 * beta * std::pow(f / (adft * adft), 1.0 / 3) * d;
-    const double heightScale = std::pow(f * f / adft, 1.0 / 3);
-    const double Yt = 0.9575 * beta * heightScale * hte;
-    const double Yr = 0.9575 * beta * heightScale * hre;
+    const double X = 21.88 * beta * scale.x * d;
+    const double Yt = 0.9575 * beta * scale.height * hte;
+    const double Yr = 0.9575 * beta * scale.height * hre;
     const double Fx = X >= 1.6 ? 11 + 10 * std::log10(X) - 17.6 * X : -20 * std::log10(X) - 5.6488 * std::pow(X, 1.425);
     loss[i] = -Fx - heightGain(beta * Yt, K[i]) - heightGain(beta * Yr, K[i]);
   }
@@ -56,51 +68,69 @@ PerPolarisation firstTermOver(double epsr, double sigma, double d, double hte, d
 
 // First-term loss of a path of which omega is over sea.
 PerPolarisation firstTerm(double d, double hte, double hre, double adft, double f, double omega) {
-  const PerPolarisation land = firstTermOver(kLandPermittivity, kLandConductivity, d, hte, hre, adft, f);
-  const PerPolarisation sea = firstTermOver(kSeaPermittivity, kSeaConductivity, d, hte, hre, adft, f);
+  const FirstTermScales scale = firstTermScales(adft, f);
+  const PerPolarisation land = firstTermOver(kLandPermittivity, kLandConductivity, d, hte, hre, scale, f);
+  const PerPolarisation sea = firstTermOver(kSeaPermittivity, kSeaConductivity, d, hte, hre, scale, f);
   return {omega * sea[0] + (1 - omega) * land[0], omega * sea[1] + (1 - omega) * land[1]};
 }
 
 }  // namespace
 
-double BullingtonLoss(const double* d, const double* g, int n, double hts, double hrs, double ap, double f) {
+namespace {
+
+// The Bullington loss with the intermediate heights from g (kBare false) or
+// all zero (kBare true). Each search first writes its quantity for every
+// point into work, in a loop the compiler vectorises (the divisions and
+// square roots take most of the time), then finds the greatest in a plain
+// pass: every value is computed as the single loop computed it.
+template <bool kBare>
+double bullington(const double* d, const double* g, int n, double hts, double hrs, double ap, double f,
+                  double* work, const double* scale) {
+  const auto height = [g](int i) { return kBare ? 0.0 : g[i]; };
+  const auto greatest = [work, n] {
+    double most = kNone;
+    for (int i = 1; i < n - 1; ++i)
+      if (work[i] > most) most = work[i];
+    return most;
+  };
   const double Ce = 1 / ap;
   const double lambda = kWavelengthGHzM / f;
   const double dtot = d[n - 1] - d[0];
   // The greatest slope from the transmitter to an intermediate point.
-  double Stim = kNone;
-  for (int i = 1; i < n - 1; ++i) {
-    const double hi = g ? g[i] : 0.0;
-    const double slope = (hi + 500 * Ce * d[i] * (dtot - d[i]) - hts) / d[i];
-    if (slope > Stim) Stim = slope;
-  }
+  for (int i = 1; i < n - 1; ++i) work[i] = (height(i) + 500 * Ce * d[i] * (dtot - d[i]) - hts) / d[i];
+  const double Stim = greatest();
   const double Str = (hrs - hts) / dtot;
 
   double Luc = 0.0;
   if (Stim < Str) {
     // Line of sight: the intermediate point of greatest diffraction parameter.
-    double numax = kNone;
-    for (int i = 1; i < n - 1; ++i) {
-      const double hi = g ? g[i] : 0.0;
-      const double nu = (hi + 500 * Ce * d[i] * (dtot - d[i]) - (hts * (dtot - d[i]) + hrs * d[i]) / dtot) *
-                        std::sqrt(0.002 * dtot / (lambda * d[i] * (dtot - d[i])));
-      if (nu > numax) numax = nu;
-    }
-    Luc = knifeEdgeLoss(numax);
+    for (int i = 1; i < n - 1; ++i)
+      work[i] = (height(i) + 500 * Ce * d[i] * (dtot - d[i]) - (hts * (dtot - d[i]) + hrs * d[i]) / dtot) * scale[i];
+    Luc = knifeEdgeLoss(greatest());
   } else {
     // Trans-horizon: the Bullington point where the steepest rays meet.
-    double Srim = kNone;
-    for (int i = 1; i < n - 1; ++i) {
-      const double hi = g ? g[i] : 0.0;
-      const double slope = (hi + 500 * Ce * d[i] * (dtot - d[i]) - hrs) / (dtot - d[i]);
-      if (slope > Srim) Srim = slope;
-    }
+    for (int i = 1; i < n - 1; ++i) work[i] = (height(i) + 500 * Ce * d[i] * (dtot - d[i]) - hrs) / (dtot - d[i]);
+    const double Srim = greatest();
     const double dbp = (hrs - hts + Srim * dtot) / (Stim + Srim);
     const double nub = (hts + Stim * dbp - (hts * (dtot - dbp) + hrs * dbp) / dtot) *
                        std::sqrt(0.002 * dtot / (lambda * dbp * (dtot - dbp)));
     Luc = knifeEdgeLoss(nub);
   }
   return Luc + (1 - std::exp(-Luc / 6.0)) * (10 + 0.02 * dtot);
+}
+
+}  // namespace
+
+void DiffractionScale(const double* d, int n, double f, double* scale) {
+  const double lambda = kWavelengthGHzM / f;
+  const double dtot = d[n - 1] - d[0];
+  for (int i = 1; i < n - 1; ++i) scale[i] = std::sqrt(0.002 * dtot / (lambda * d[i] * (dtot - d[i])));
+}
+
+double BullingtonLoss(const double* d, const double* g, int n, double hts, double hrs, double ap, double f,
+                      double* work, const double* scale) {
+  return g ? bullington<false>(d, g, n, hts, hrs, ap, f, work, scale)
+           : bullington<true>(d, g, n, hts, hrs, ap, f, work, scale);
 }
 
 PerPolarisation SphericalEarthLoss(double distance, double hte, double hre, double ap, double f, double omega) {
@@ -133,13 +163,14 @@ PerPolarisation SphericalEarthLoss(double distance, double hte, double hre, doub
 }
 
 DeltaBullington DeltaBullingtonLoss(const double* d, const double* g, int n, double hts, double hrs, double hstd,
-                                    double hsrd, double ap, double f, double omega) {
+                                    double hsrd, double ap, double f, double omega, double* work,
+                                    const double* scale) {
   // The actual profile, then the smooth one: all heights zero, the antennas
   // above the smooth surface of the diffraction model.
-  const double Lbulla = BullingtonLoss(d, g, n, hts, hrs, ap, f);
+  const double Lbulla = BullingtonLoss(d, g, n, hts, hrs, ap, f, work, scale);
   const double hts1 = hts - hstd;
   const double hrs1 = hrs - hsrd;
-  const double Lbulls = BullingtonLoss(d, nullptr, n, hts1, hrs1, ap, f);
+  const double Lbulls = BullingtonLoss(d, nullptr, n, hts1, hrs1, ap, f, work, scale);
   const double dtot = d[n - 1] - d[0];
   DeltaBullington result;
   result.Ldsph = SphericalEarthLoss(dtot, hts1, hrs1, ap, f, omega);

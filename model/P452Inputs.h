@@ -7,6 +7,13 @@
 
 namespace tarnvale {
 
+/// The frequencies (GHz) and time percentages (%) the model takes, bounds
+/// included.
+inline constexpr double kP452MinFrequencyGHz = 0.1;
+inline constexpr double kP452MaxFrequencyGHz = 50.0;
+inline constexpr double kP452MinPercent = 0.001;
+inline constexpr double kP452MaxPercent = 50.0;
+
 /// Polarisation of the signal, with ITU's codes (1 horizontal, 2 vertical).
 enum class P452Polarisation : int { kHorizontal = 1, kVertical = 2 };
 

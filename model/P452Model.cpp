@@ -14,19 +14,14 @@ using namespace p452;
 
 namespace {
 
-constexpr double kMinFrequencyGHz = 0.1;
-constexpr double kMaxFrequencyGHz = 50.0;
-constexpr double kMinPercent = 0.001;
-constexpr double kMaxPercent = 50.0;
+constexpr double kMinFrequencyGHz = kP452MinFrequencyGHz;
+constexpr double kMaxFrequencyGHz = kP452MaxFrequencyGHz;
+constexpr double kMinPercent = kP452MinPercent;
+constexpr double kMaxPercent = kP452MaxPercent;
 constexpr double kMedianPercent = 50.0;
 constexpr int kMinPoints = 4;
-constexpr double kKelvinOffset = 273.15;
 // Points nearer either end than this (km) carry no clutter.
 constexpr double kClutterFreeEndKm = 50.0 / 1000;
-// Water-vapour density (g/m^3): 7.5 + 2.5 omega on the path, 3 for troposcatter.
-constexpr double kVapourLand = 7.5;
-constexpr double kVapourSeaExtra = 2.5;
-constexpr double kVapourTroposcatter = 3.0;
 // Blend factors: angular (Fj) and by distance (Fk), and the ducting blend's eta.
 constexpr double kFjTheta = 0.3, kFjKsi = 0.8;
 constexpr double kFkDistanceKm = 20.0, kFkKappa = 0.5;
@@ -40,10 +35,22 @@ struct SmoothEarth {
   bool transHorizon;
 };
 
+// The greatest of x[first..last], numbers only (kNoAngle when none): what a
+// loop that keeps the greater of each value and the greatest so far gives.
+// The searches below write their values into an array first, in loops the
+// compiler vectorises, and then pass over it with this.
+double greatestOf(const double* x, int first, int last) {
+  double most = kNoAngle;
+  for (int i = first; i <= last; ++i)
+    if (x[i] > most) most = x[i];
+  return most;
+}
+
 // Returns false when no horizon could be found (angles that are not numbers).
-// @p tangent holds n values of working space.
-bool smoothEarth(const double* d, const double* h, int n, double htg, double hrg, double ae, double f,
-                 double* tangent, SmoothEarth& s) {
+// @p tangent and @p work hold n values of working space each; @p scale is
+// the profile's DiffractionScale.
+bool smoothEarth(const double* d, const double* h, int n, double htg, double hrg, double ae, const double* scale,
+                 double* tangent, double* work, SmoothEarth& s) {
   const double dtot = d[n - 1];
   const double hts = h[0] + htg;
   const double hrs = h[n - 1] + hrg;
@@ -58,13 +65,13 @@ bool smoothEarth(const double* d, const double* h, int n, double htg, double hrg
 
   // The highest obstruction above the straight ray, and its steepest rise
   // seen from each end.
-  double hobs = kNoAngle, alphaObt = kNoAngle, alphaObr = kNoAngle;
-  for (int i = 1; i < n - 1; ++i) {
-    const double HH = h[i] - (hts * (dtot - d[i]) + hrs * d[i]) / dtot;
-    if (HH > hobs) hobs = HH;
-    if (HH / d[i] > alphaObt) alphaObt = HH / d[i];
-    if (HH / (dtot - d[i]) > alphaObr) alphaObr = HH / (dtot - d[i]);
-  }
+  double* HH = work;
+  for (int i = 1; i < n - 1; ++i) HH[i] = h[i] - (hts * (dtot - d[i]) + hrs * d[i]) / dtot;
+  const double hobs = greatestOf(HH, 1, n - 2);
+  for (int i = 1; i < n - 1; ++i) tangent[i] = HH[i] / d[i];
+  const double alphaObt = greatestOf(tangent, 1, n - 2);
+  for (int i = 1; i < n - 1; ++i) tangent[i] = HH[i] / (dtot - d[i]);
+  const double alphaObr = greatestOf(tangent, 1, n - 2);
   const double gt = alphaObt / (alphaObt + alphaObr);
   const double gr = alphaObr / (alphaObt + alphaObr);
   const double hstp = hobs <= 0 ? hst : hst - hobs * gt;
@@ -94,15 +101,15 @@ bool smoothEarth(const double* d, const double* h, int n, double htg, double hrg
     // parameter (the last of equal ones).
     s.theta_t = thetaTd;
     s.theta_r = thetaRd;
-    const double lambda = kWavelengthGHzM / f;
     const double Ce = 1 / ae;
+    double* nu = work;
+    for (int i = 1; i < n - 1; ++i)
+      nu[i] = (h[i] + 500 * Ce * d[i] * (dtot - d[i]) - (hts * (dtot - d[i]) + hrs * d[i]) / dtot) * scale[i];
     double numax = kNoAngle;
     lt = -1;
     for (int i = 1; i < n - 1; ++i) {
-      const double nu = (h[i] + 500 * Ce * d[i] * (dtot - d[i]) - (hts * (dtot - d[i]) + hrs * d[i]) / dtot) *
-                        std::sqrt(0.002 * dtot / (lambda * d[i] * (dtot - d[i])));
-      if (nu >= numax) {
-        numax = nu;
+      if (nu[i] >= numax) {
+        numax = nu[i];
         lt = i;
       }
     }
@@ -192,10 +199,13 @@ bool P452Model::Calculate(const P452Inputs& in, P452Results& r) {
   const double dtot = d[n - 1] - d[0];
 
   // The radio profile: clutter on the terrain, except near either end.
-  if (g_.size() < static_cast<size_t>(n) || tangent_.size() < static_cast<size_t>(n)) {
+  if (g_.size() < static_cast<size_t>(n) || tangent_.size() < static_cast<size_t>(n) ||
+      work_.size() < static_cast<size_t>(n) || scale_.size() < static_cast<size_t>(n)) {
     try {
       g_.resize(n);
       tangent_.resize(n);
+      work_.resize(n);
+      scale_.resize(n);
     } catch (const std::bad_alloc&) {
       r.error = "no memory for the profile";
       return false;
@@ -231,7 +241,9 @@ bool P452Model::Calculate(const P452Inputs& in, P452Results& r) {
   r.omega = SeaFraction(d, in.zone.data(), n);
 
   SmoothEarth s{};
-  if (!smoothEarth(d, h, n, in.htg, in.hrg, ae, f, tangent_.data(), s)) {
+  double* scale = scale_.data();
+  DiffractionScale(d, n, f, scale);
+  if (!smoothEarth(d, h, n, in.htg, in.hrg, ae, scale, tangent_.data(), work_.data(), s)) {
     r.error = "the path's horizons could not be found";
     return false;
   }
@@ -256,11 +268,9 @@ bool P452Model::Calculate(const P452Inputs& in, P452Results& r) {
   // The angular blend Fj from the steepest sight line over the terrain
   // (without clutter), and the blend by distance Fk.
   const double Ce = 1 / ae;
-  double Stim = kNoAngle;
-  for (int i = 1; i < n - 1; ++i) {
-    const double slope = (h[i] + 500 * Ce * d[i] * (dtot - d[i]) - hts) / d[i];
-    if (slope > Stim) Stim = slope;
-  }
+  double* slope = work_.data();
+  for (int i = 1; i < n - 1; ++i) slope[i] = (h[i] + 500 * Ce * d[i] * (dtot - d[i]) - hts) / d[i];
+  const double Stim = greatestOf(slope, 1, n - 2);
   const double Str = (hrs - hts) / dtot;
   const double Fj = 1.0 - 0.5 * (1.0 + std::tanh(3.0 * kFjKsi * (Stim - Str) / kFjTheta));
   const double Fk = 1.0 - 0.5 * (1.0 + std::tanh(3.0 * kFkKappa * (dtot - kFkDistanceKm) / kFkDistanceKm));
@@ -275,12 +285,17 @@ bool P452Model::Calculate(const P452Inputs& in, P452Results& r) {
   r.Lb0p = los.Lb0p;
   r.Lb0b = los.Lb0b;
 
+  // The interpolation factor of both blends where p lies at or above b0.
+  const bool useFi = p >= b0;
+  const double FiAbove = useFi ? InverseCumulativeNormal(p / 100) / InverseCumulativeNormal(b0 / 100) : 0.0;
+
   // Diffraction: median, and for p % between the median and the b0 % earth.
-  const DeltaBullington median = DeltaBullingtonLoss(d, g, n, hts, hrs, s.hstd, s.hsrd, ae, f, omega);
+  double* work = work_.data();
+  const DeltaBullington median = DeltaBullingtonLoss(d, g, n, hts, hrs, s.hstd, s.hsrd, ae, f, omega, work, scale);
   PerPolarisation Ldp = median.Ld;
   if (p < kMedianPercent) {
-    const DeltaBullington beta = DeltaBullingtonLoss(d, g, n, hts, hrs, s.hstd, s.hsrd, ab, f, omega);
-    const double Fi = p > b0 ? InverseCumulativeNormal(p / 100) / InverseCumulativeNormal(b0 / 100) : 1.0;
+    const DeltaBullington beta = DeltaBullingtonLoss(d, g, n, hts, hrs, s.hstd, s.hsrd, ab, f, omega, work, scale);
+    const double Fi = p > b0 ? FiAbove : 1.0;
     for (int i = 0; i < 2; ++i) Ldp[i] = median.Ld[i] + Fi * (beta.Ld[i] - median.Ld[i]);
   }
 
@@ -295,18 +310,18 @@ bool P452Model::Calculate(const P452Inputs& in, P452Results& r) {
   // The blend, for both polarisations: the ducting enhancement of the
   // diffraction loss applies only when it lowers the loss of both.
   PerPolarisation Lbd50, Lbd, Lminb0p, Lbda, Lbam, Lb;
-  const bool useFi = p >= b0;
-  const double Fi = useFi ? InverseCumulativeNormal(p / 100) / InverseCumulativeNormal(b0 / 100) : 0.0;
+  const double Fi = FiAbove;
   for (int i = 0; i < 2; ++i) {
     Lbd50[i] = r.Lbfsg + median.Ld[i];
     Lbd[i] = r.Lb0p + Ldp[i];
     Lminb0p[i] = useFi ? Lbd50[i] + (r.Lb0b + (1 - omega) * Ldp[i] - Lbd50[i]) * Fi : r.Lb0p + (1 - omega) * Ldp[i];
   }
   const bool enhance = r.Lminbap <= Lbd[0] && r.Lminbap <= Lbd[1];
+  const double troposcatterPower = std::pow(10.0, -0.2 * r.Lbs);
   for (int i = 0; i < 2; ++i) {
     Lbda[i] = enhance ? r.Lminbap + (Lbd[i] - r.Lminbap) * Fk : Lbd[i];
     Lbam[i] = Lbda[i] + (Lminb0p[i] - Lbda[i]) * Fj;
-    Lb[i] = -5 * std::log10(std::pow(10.0, -0.2 * r.Lbs) + std::pow(10.0, -0.2 * Lbam[i]));
+    Lb[i] = -5 * std::log10(troposcatterPower + std::pow(10.0, -0.2 * Lbam[i]));
   }
 
   const int k = in.polarisation == P452Polarisation::kVertical ? 1 : 0;

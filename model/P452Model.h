@@ -13,8 +13,8 @@ namespace tarnvale {
 /// Computes P.452-18 as ITU-R Study Group 3's reference implementation does:
 /// ITU's validation examples are matched to their stored decimals.
 ///
-/// Memory: the object keeps two working arrays of the profile's length, grown
-/// when a longer profile comes and then reused, and the last gaseous
+/// Memory: the object keeps four working arrays of the profile's length,
+/// grown when a longer profile comes and then reused, and the last gaseous
 /// attenuations; a calculation over a profile no longer than any before
 /// allocates nothing.
 ///
@@ -52,6 +52,10 @@ class P452Model {
   std::vector<double> g_;
   // Tangents of the horizon elevations seen from each end.
   std::vector<double> tangent_;
+  // The values of one search along the profile, before the greatest is taken.
+  std::vector<double> work_;
+  // The factor of each point's diffraction parameter (DiffractionScale).
+  std::vector<double> scale_;
   GasMemo pathGas_;
   GasMemo troposcatterGas_;
 };

@@ -66,6 +66,14 @@ int GreatestElevation(const double* x, int first, int last, bool lastOfEqual, do
 
 // Gaseous attenuation ----------------------------------------------------
 
+/// Water-vapour density (g/m^3) the model fixes: 7.5 + 2.5 omega on the path
+/// (omega the fraction over sea), 3 for troposcatter.
+inline constexpr double kVapourLand = 7.5;
+inline constexpr double kVapourSeaExtra = 2.5;
+inline constexpr double kVapourTroposcatter = 3.0;
+/// Kelvin at 0 degrees C.
+inline constexpr double kKelvinOffset = 273.15;
+
 /// A spectral line of ITU-R P.676-11: f0 (GHz) and its six coefficients.
 using GasLine = std::array<double, 7>;
 /// The 44 oxygen lines (f0, a1..a6) of P.676-11 Table 1.
@@ -82,12 +90,21 @@ void GasAttenuation(double f, double dryPressure, double rho, double temperature
 
 // Diffraction -------------------------------------------------------------
 
+/// The factor of each intermediate point's diffraction parameter,
+/// sqrt(0.002 dtot / (lambda d (dtot - d))) (lambda the wavelength, m),
+/// into @p scale[1..n-2]: the same for every knife-edge search over the
+/// profile, so computed once.
+void DiffractionScale(const double* d, int n, double f, double* scale);
+
 /// Bullington loss of a profile: the knife edge at the intermediate point of
 /// steepest sight (line of sight) or at the Bullington point, plus the
 /// correction for distance. Intermediate heights from @p g, or all zero when
 /// @p g is null.
 /// @param hts, hrs antenna centres (m amsl) @param ap effective Earth radius (km)
-double BullingtonLoss(const double* d, const double* g, int n, double hts, double hrs, double ap, double f);
+/// @param work n values of working space, overwritten
+/// @param scale the profile's DiffractionScale
+double BullingtonLoss(const double* d, const double* g, int n, double hts, double hrs, double ap, double f,
+                      double* work, const double* scale);
 
 /// Spherical-earth diffraction loss over @p distance for effective antenna
 /// heights @p hte, @p hre (m) with effective radius @p ap (km), for a path of
@@ -101,8 +118,11 @@ struct DeltaBullington {
 };
 /// @param g heights of the radio profile (terrain and clutter, m amsl)
 /// @param hstd, hsrd smooth-surface heights of the diffraction model (m amsl)
+/// @param work n values of working space, overwritten
+/// @param scale the profile's DiffractionScale
 DeltaBullington DeltaBullingtonLoss(const double* d, const double* g, int n, double hts, double hrs, double hstd,
-                                    double hsrd, double ap, double f, double omega);
+                                    double hsrd, double ap, double f, double omega, double* work,
+                                    const double* scale);
 
 // Mechanisms --------------------------------------------------------------
 

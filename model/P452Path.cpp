@@ -77,7 +77,8 @@ bool P452ClimateAtCentre(const CRefractivity& climate, double kFactor, P452Input
 }
 
 bool P452PathInputs(const CSRTM& terrain, const CZONES& zones, const CRefractivity& climate, const CLocator& tx,
-                    const CLocator& rx, const P452PathOptions& options, TerrainProfile& profile, P452Inputs& inputs) {
+                    const CLocator& rx, const P452PathOptions& options, TerrainProfile& profile, P452Inputs& inputs,
+                    bool* climateFound) {
   CPath path;
   path.setEnds(tx, rx);
   const double k = options.kFactor > 0.0 ? options.kFactor : kDisplayKFactor;
@@ -90,8 +91,19 @@ bool P452PathInputs(const CSRTM& terrain, const CZONES& zones, const CRefractivi
   inputs.phir_n = rx.latitude();
   inputs.phir_e = rx.longitude();
   inputs.centreGiven = false;
-  P452ClimateAtCentre(climate, options.kFactor, inputs);
+  const bool found = P452ClimateAtCentre(climate, options.kFactor, inputs);
+  if (climateFound) *climateFound = found;
   return true;
+}
+
+double P452PathVapourDensity(double omega) { return p452::kVapourLand + p452::kVapourSeaExtra * omega; }
+
+double P452PathGasLoss(const P452Inputs& inputs, const P452Results& results) {
+  double oxygen = 0.0, water = 0.0;
+  p452::GasAttenuation(inputs.f, inputs.press, P452PathVapourDensity(results.omega),
+                       inputs.temp + p452::kKelvinOffset, oxygen, water);
+  const double rise = (results.hts - results.hrs) / 1000.0;
+  return (oxygen + water) * std::sqrt(results.dtot * results.dtot + rise * rise);
 }
 
 }  // namespace tarnvale

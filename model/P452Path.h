@@ -9,6 +9,7 @@
 #include "climate/Zones.h"
 #include "geo/Locator.h"
 #include "model/P452Inputs.h"
+#include "model/P452Results.h"
 #include "terrain/Srtm.h"
 #include "terrain/TerrainProfile.h"
 
@@ -60,8 +61,21 @@ bool P452ClimateAtCentre(const CRefractivity& climate, double kFactor, P452Input
 /// @p profile as `tarnvale-cli profile` does (its earth bulge, for display
 /// only, drawn for the forced factor or 4/3), then fills the profile part,
 /// the ends (the path centre from them) and the climate of @p inputs.
+/// @param[out] climateFound when given: whether the maps gave N0 and DN
 /// @return false for a path too short to sample or of fewer than 4 samples
 bool P452PathInputs(const CSRTM& terrain, const CZONES& zones, const CRefractivity& climate, const CLocator& tx,
-                    const CLocator& rx, const P452PathOptions& options, TerrainProfile& profile, P452Inputs& inputs);
+                    const CLocator& rx, const P452PathOptions& options, TerrainProfile& profile, P452Inputs& inputs,
+                    bool* climateFound = nullptr);
+
+/// Water-vapour density (g/m^3) the model takes on a path of which
+/// @p omega is over sea: 7.5 + 2.5 omega.
+double P452PathVapourDensity(double omega);
+
+/// The gaseous loss (dB) within the line-of-sight loss Lbfsg of a result:
+/// the specific attenuation at P452PathVapourDensity(omega), the inputs'
+/// dry-air pressure and temperature, over the slant distance between the
+/// antennas. Diffraction and ducting carry the same; troposcatter its own
+/// (3 g/m^3).
+double P452PathGasLoss(const P452Inputs& inputs, const P452Results& results);
 
 }  // namespace tarnvale

@@ -17,6 +17,9 @@ CoverageInputs CoverageInputsFor(const InputValues& f, double n0, double deltaN)
   in.model.interpolate = false;
   in.n0 = n0;
   in.deltaN = deltaN;
+  in.choice = f.modelChoice;
+  in.pressure = f.pressure;
+  in.temperature = f.temperature;
   const double rho = WaterVapourDensity(f.humidity, f.temperature, true);
   in.gasPerKm = SpecificAttenuation(f.frequency, f.pressure, f.temperature, rho);
   return in;
@@ -93,6 +96,22 @@ std::vector<std::pair<std::string, std::string>> CoverageMetadata(const Coverage
           {"DELTA_N", number(job.inputs.deltaN)},
           {"GAS_DB_PER_KM", number(job.inputs.gasPerKm)},
           {"TERRAIN", r.terrainDirectory}};
+  // The classic model's files stay as they were; a P.452-18 map names its
+  // model and every input of that model alone.
+  const ModelChoice& c = job.inputs.choice;
+  if (c.isP452()) {
+    const auto coast = [&](double km) { return km >= 0.0 ? number(km) : std::string("from the zones"); };
+    for (auto& item : items)
+      if (item.first == "GAS_DB_PER_KM") item.second = "within each loss (P.452-18)";
+    items.insert(items.end(), {{"MODEL", PathModelName(c.model)},
+                               {"POLARISATION", PolarisationName(c.polarisation)},
+                               {"TX_HORIZON_GAIN_DBI", number(c.txGainDbi)},
+                               {"RX_HORIZON_GAIN_DBI", number(c.rxGainDbi)},
+                               {"CLUTTER_HEIGHT_M", number(c.clutterHeightM)},
+                               {"DCT_KM", coast(c.dctOrZones())},
+                               {"DCR_KM", coast(c.dcrOrZones())},
+                               {"HUMIDITY_USED", "no"}});
+  }
   if (job.quantity == LinkQuantity::Loss) return items;
   const LinkRecord& l = job.link;
   const auto pattern = [](const LinkAntenna& a) {

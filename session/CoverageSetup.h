@@ -39,8 +39,9 @@ CoverageScaleLimits ScaleLimitsFor(LinkQuantity quantity);
 
 /// The inputs of every model run of a map: frequency, time percentage,
 /// antenna heights and the forced K factor from @p fields (terrain never
-/// interpolated), N0 and delta-N as given, and the specific gaseous
-/// attenuation of the fields' weather, computed once for the map.
+/// interpolated), N0 and delta-N as given, the specific gaseous attenuation
+/// of the fields' weather, computed once for the map, and the model with its
+/// own inputs (the Model group, pressure and temperature).
 CoverageInputs CoverageInputsFor(const InputValues& fields, double n0, double deltaN);
 
 /// CoverageInputsFor with N0 and delta-N from the fallback pair that the last
@@ -85,8 +86,14 @@ struct CoverageRequest {
 CoverageJob CoverageJobFor(const CoverageRequest& request);
 
 /// The inputs of a map as (name, value) items for a GeoTIFF's metadata, so
-/// that a file found on its own says how it was made. A map of another
-/// quantity than the loss adds QUANTITY, UNIT and the link budget's inputs.
+/// that a file found on its own says how it was made. A P.452-18 map adds
+/// MODEL (p452-18), POLARISATION (h or v), TX_HORIZON_GAIN_DBI,
+/// RX_HORIZON_GAIN_DBI (the model's antenna gains toward the horizon),
+/// CLUTTER_HEIGHT_M, DCT_KM and DCR_KM (a number, or "from the zones") and
+/// HUMIDITY_USED (no), and its GAS_DB_PER_KM says the gaseous loss lies
+/// within each loss; a classic map's items are those it always had. A map of
+/// another quantity than the loss then adds QUANTITY, UNIT and the link
+/// budget's inputs.
 std::vector<std::pair<std::string, std::string>> CoverageMetadata(const CoverageRequest& request,
                                                                   const CoverageJob& job);
 

@@ -4,7 +4,8 @@
 
 namespace tarnvale {
 
-std::vector<std::string_view> FieldsToCheck(std::uint8_t endPointMode, bool forcedKFactor) {
+std::vector<std::string_view> FieldsToCheck(std::uint8_t endPointMode, bool forcedKFactor, bool p452,
+                                            bool coastGiven) {
   std::vector<std::string_view> names;
   if (endPointMode == kByRangeBearing) {
     names.push_back(kRangeLimits.name);
@@ -18,6 +19,11 @@ std::vector<std::string_view> FieldsToCheck(std::uint8_t endPointMode, bool forc
   names.push_back(kTemperatureLimits.name);
   names.push_back(kPressureLimits.name);
   names.push_back(kHumidityLimits.name);
+  if (p452) {
+    for (std::string_view name : {"TX_GAIN", "RX_GAIN", "CLUTTER_H"}) names.push_back(name);
+    if (coastGiven)
+      for (std::string_view name : {"DCT_KM", "DCR_KM"}) names.push_back(name);
+  }
   return names;
 }
 

@@ -21,6 +21,12 @@ std::string GroundHeightText(int height, bool metric) {
 
 std::string GasLossText(double lossDb) { return "Gaseous Loss " + FormatFixed(lossDb, 6, 1) + " dB"; }
 
+std::string P452GasLossText(std::optional<double> lossDb) {
+  return lossDb ? GasLossText(*lossDb) + " (within each loss)" : std::string("Gaseous Loss -");
+}
+
+std::string WaterVapourText(std::optional<double> rho) { return rho ? WaterVapourText(*rho) : std::string("-"); }
+
 std::string WaterVapourText(double rho) { return FormatFixed(rho, 3, 1) + " g/m3"; }
 
 std::string RangeFieldText(double rangeKm, bool metric) {

@@ -1,6 +1,7 @@
 #pragma once
 // The texts of the result labels, fields and profile table lines: every rule
 // behind what the desktop program and the command line show.
+#include <optional>
 #include <string>
 
 namespace tarnvale::text {
@@ -17,6 +18,12 @@ std::string GroundHeightText(int height, bool metric);
 
 /// "Gaseous Loss " + FormatFixed(loss, 6, 1) + " dB".
 std::string GasLossText(double lossDb);
+/// The gaseous loss of a P.452-18 path, which each of its losses holds
+/// already: GasLossText(loss) + " (within each loss)"; "Gaseous Loss -"
+/// before the model has run.
+std::string P452GasLossText(std::optional<double> lossDb);
+/// FormatFixed(rho, 3, 1) + " g/m3"; "-" for none.
+std::string WaterVapourText(std::optional<double> rho);
 /// FormatFixed(rho, 3, 1) + " g/m3".
 std::string WaterVapourText(double rho);
 /// The Range field's text (km or miles) for a path of @p rangeKm.

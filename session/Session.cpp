@@ -76,6 +76,11 @@ RestoredInputs Session::RestoreInputs(const std::string& programDirectory) {
     std::string error;
     if (!DecodeLinkRecord(saved->second, link, &error)) restored.linkProblem = "Link budget not restored: " + error;
   }
+  // A model text that does not read leaves the default model, as a file
+  // written before the model could be chosen does.
+  if (const auto saved = keyed_.find(kModelSettingsKey);
+      saved != keyed_.end() && !DecodeModelChoice(saved->second, f.modelChoice))
+    f.modelChoice = ModelChoice{};
   return restored;
 }
 
@@ -118,6 +123,11 @@ SettingsRecord Session::SettingsFromInputs(const InputValues& f, const std::stri
   r.kFactor = f.kFactor;
   r.keyed = keyed_;
   if (ValidLinkRecord(link)) r.keyed[kLinkSettingsKey] = EncodeLinkRecord(link);
+  // The default model with its defaults adds nothing to the file.
+  if (f.modelChoice == ModelChoice{})
+    r.keyed.erase(kModelSettingsKey);
+  else
+    r.keyed[kModelSettingsKey] = EncodeModelChoice(f.modelChoice);
   return r;
 }
 
@@ -125,6 +135,12 @@ void Session::Close() {
   terrain_.reset();
   zones_.reset();
   model_.reset();
+  p452Model_.reset();
+}
+
+P452Model& Session::p452Model() {
+  if (!p452Model_) p452Model_ = std::make_unique<P452Model>();
+  return *p452Model_;
 }
 
 // ---- Calculate ----
@@ -205,8 +221,13 @@ CalculateOutcome Session::CalculateEnds(const CLocator& transmitter, const CLoca
 }
 
 void Session::runProfile(const InputValues& f, CalculateOutcome& out) {
+  out.modelLine = ModelLine(f.modelChoice.model);
   if (!model_) {
     out.noModel = true;
+    return;
+  }
+  if (f.modelChoice.isP452()) {
+    runP452Profile(f, out);
     return;
   }
   double k = 0.0;
@@ -220,6 +241,7 @@ void Session::runProfile(const InputValues& f, CalculateOutcome& out) {
     return;
   }
   out.pathValid = true;
+  lastModel_ = PathModel::kClassic;
   driver.keepClimate(model);
   const PathModelResults& r = model.results();
   const double g = totalGasLoss;
@@ -251,7 +273,10 @@ std::pair<std::string, std::string> Session::FormatLocationsForDisplay(int forma
 // ---- Profile display ----
 
 std::vector<std::string> ProfileTable(const CTerrain& model, bool metric) {
-  const TerrainProfile& p = model.profile();
+  return ProfileTable(model.profile(), metric);
+}
+
+std::vector<std::string> ProfileTable(const TerrainProfile& p, bool metric) {
   std::vector<std::string> lines;
   lines.reserve(p.n + 1);
   lines.push_back(text::ProfileTableHeader(metric));
@@ -260,7 +285,11 @@ std::vector<std::string> ProfileTable(const CTerrain& model, bool metric) {
 }
 
 ProfileChartData ProfileChart(const CTerrain& model, const InputValues& f) {
-  const TerrainProfile& p = model.profile();
+  return ProfileChart(model.profile(), model.rayHeight(), model.fresnelRadius(), f);
+}
+
+ProfileChartData ProfileChart(const TerrainProfile& p, const std::vector<double>& rayHeight,
+                              const std::vector<double>& fresnelRadius, const InputValues& f) {
   const int n = p.n;
   ProfileChartData c;
   const double top = std::max({p.height[0], p.height[n - 1], p.maxHeight});
@@ -278,8 +307,8 @@ ProfileChartData ProfileChart(const CTerrain& model, const InputValues& f) {
     if (i == 0) g = std::trunc(g - f.txHeight);
     if (i == n - 1) g = std::trunc(g - f.rxHeight);
     const double b = f.flatEarth ? 0.0 : p.curvature[i];
-    const double los = (b + model.rayHeight()[i]) * up;
-    const double radius = model.fresnelRadius()[i] * up;
+    const double los = (b + rayHeight[i]) * up;
+    const double radius = fresnelRadius[i] * up;
     c.x.push_back(p.dist[i] * across);
     c.terrain.push_back((g + b) * up);
     c.bulge.push_back(b * up);

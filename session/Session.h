@@ -15,7 +15,10 @@
 #include "climate/Zones.h"
 #include "geo/Locator.h"
 #include "link/LinkBudget.h"
+#include "model/ModelChoice.h"
 #include "model/ModelDriver.h"
+#include "model/P452Model.h"
+#include "model/P452Path.h"
 #include "model/Terrain.h"
 #include "settings/SettingsRecord.h"
 #include "terrain/Srtm.h"
@@ -49,6 +52,8 @@ struct InputValues {
   bool forcedKFactor = false;
   double kFactor = 1.333;
   bool flatEarth = false;
+  /// The propagation model and the inputs of P.452-18 alone (the Model group).
+  ModelChoice modelChoice;
 };
 
 /// The numbers behind the profile chart, one entry per sample, in the
@@ -79,8 +84,12 @@ struct CalculateOutcome {
   std::optional<std::string> range, bearing, rangeUnit;
 
   // The profile run.
+  std::string modelLine;              ///< which model ran: ModelLine
   bool noModel = false;               ///< "Memory allocation failure"
-  bool pathValid = false;             ///< false: "Path too short" is shown, results kept
+  bool pathValid = false;             ///< false: invalidText is shown, results kept
+  /// Why there is no result: "Path too short", or the bounds of P.452-18's
+  /// frequency and time percentage when the fields lie outside them.
+  std::string invalidText = "Path too short";
   std::optional<double> kFactor;      ///< K_FACT's new value when not forced
   /// Where N0 and delta-N came from, and the status line that says so when
   /// not from the maps (ClimateStatusText; empty when from the maps).
@@ -181,6 +190,11 @@ class Session {
   CSRTM* terrain() { return terrain_.get(); }
   CZONES* zones() { return zones_.get(); }
   CTerrain* model() { return model_.get(); }
+  /// The P.452-18 model object of Calculate and the Mechanisms page, made
+  /// when first needed (it holds only working storage).
+  P452Model& p452Model();
+  /// The model of the last Calculate that gave a result.
+  PathModel lastModel() const { return lastModel_; }
 
   /// Releases the data objects (the window closing).
   void Close();
@@ -188,6 +202,8 @@ class Session {
  private:
   ModelInputs modelInputs(const InputValues& fields) const;
   void runProfile(const InputValues& fields, CalculateOutcome& outcome);
+  /// runProfile under ITU-R P.452-18 (SessionP452.cpp).
+  void runP452Profile(const InputValues& fields, CalculateOutcome& outcome);
 
   CRefractivity climate_;
   /// Keyed texts of the last profile.ini read, kept for saving again.
@@ -195,10 +211,26 @@ class Session {
   std::unique_ptr<CSRTM> terrain_;
   std::unique_ptr<CZONES> zones_;
   std::unique_ptr<CTerrain> model_;
+  std::unique_ptr<P452Model> p452Model_;
+  PathModel lastModel_ = PathModel::kClassic;
 };
+
+/// The radio figures of a P.452-18 run from @p fields: frequency, time
+/// percentage, antenna heights, the Model group's gains and polarisation,
+/// the pressure (taken as dry-air pressure) and the temperature.
+P452Inputs P452RadioInputs(const InputValues& fields);
+/// What a P.452-18 terrain path takes from @p fields besides its ends: the
+/// clutter height, the coastal distances when given, the forced K factor.
+P452PathOptions P452PathOptionsFor(const InputValues& fields, bool interpolate);
 
 /// The profile chart and table of the model's last run.
 ProfileChartData ProfileChart(const CTerrain& model, const InputValues& fields);
 std::vector<std::string> ProfileTable(const CTerrain& model, bool metric);
+/// The same for any profile whose end heights include the antennas, with the
+/// line-of-sight height (m, above the curved earth: the chart adds the
+/// bulge) and the first Fresnel radius (m) of each sample.
+ProfileChartData ProfileChart(const TerrainProfile& profile, const std::vector<double>& rayHeight,
+                              const std::vector<double>& fresnelRadius, const InputValues& fields);
+std::vector<std::string> ProfileTable(const TerrainProfile& profile, bool metric);
 
 }  // namespace tarnvale

@@ -178,9 +178,12 @@ TCoveragePage::TCoveragePage(PageHost host, QWidget* parent) : QWidget(parent), 
   progress_->setRange(0, 1);
   progress_->setValue(0);
   progress_->setTextVisible(false);  // until the first plot
+  // Which model computed the map shown (empty before the first plot).
+  modelName_ = NamedLabel(QStringLiteral("CoverageModel"));
   auto* map = new QVBoxLayout;
   map->addWidget(coverageMap_);
   map->addWidget(progress_);
+  map->addWidget(modelName_);
   map->addStretch();
 
   colourScale_ = new TImage(QStringLiteral("ColourScale"), colours::kScaleWidth, colours::kScaleHeight);
@@ -303,6 +306,13 @@ void TCoveragePage::PlotCoverageClick() {
     if (!field->DoExit()) return;
   const std::optional<InputValues> inputs = host_.inputs();
   if (!inputs) return;
+  if (inputs->modelChoice.isP452()) {
+    const std::string problem = P452RadioProblem(inputs->frequency, inputs->percent);
+    if (!problem.empty()) {
+      host_.status(qs("No coverage plot: " + problem));
+      return;
+    }
+  }
   const CoverageSettings settings = readSettings();
   std::optional<LinkRecord> link;
   if (settings.quantity != LinkQuantity::Loss) {
@@ -329,9 +339,12 @@ void TCoveragePage::PlotCoverageClick() {
   }
   settings_ = settings;
   grid_ = job.grid;
-  // A loss map's file stays as it always was; another quantity's says what it holds.
+  // A classic loss map's file stays as it always was; another model's or
+  // quantity's says what it holds.
   metadata_.clear();
-  if (settings.quantity != LinkQuantity::Loss) metadata_ = CoverageMetadata(request, job);
+  if (settings.quantity != LinkQuantity::Loss || inputs->modelChoice.isP452())
+    metadata_ = CoverageMetadata(request, job);
+  modelName_->setText(qs(ModelLine(inputs->modelChoice.model)));
   const CoverageGrid grid = job.grid;
   const bool interpolate = s.interpolateHeights;
 

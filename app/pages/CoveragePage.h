@@ -5,6 +5,9 @@
 // its scale beside it.
 #include <QWidget>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/pages/PageHost.h"
 #include "maps/Coverage.h"
@@ -60,7 +63,8 @@ class TCoveragePage : public QWidget {
   /// Copies the picture to the clipboard.
   void CoverageMapDblClick();
   /// The right-click menu's exports of the last plot, through the command
-  /// line's writers: the picture as PNG; the losses as a GeoTIFF; a KML
+  /// line's writers: the picture as PNG; the losses as a GeoTIFF with the
+  /// plot's inputs and model in its metadata, as the command line's; a KML
   /// ground overlay with the picture as PNG beside it (a name ending in .kmz
   /// gives one KMZ file). Each asks for a file name first.
   void SavePng();
@@ -117,6 +121,7 @@ class TCoveragePage : public QWidget {
   QLabel* txHeight_ = nullptr;
   QLabel* rxHeight_ = nullptr;
   QLabel* timePercentage_ = nullptr;
+  QLabel* modelName_ = nullptr;
 
   // The last plot: its lattice and settings, the values as far as computed,
   // the grey-level loss image, the composed picture and the scale.

@@ -1,6 +1,7 @@
 #include "app/pages/InputPage.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -28,6 +29,7 @@ namespace {
 
 const QColor kForcedColour(255, 0, 0);
 constexpr int kFieldWidth = 110;  // a numeric field
+constexpr int kModelFieldWidth = 80;  // a numeric field of the Model group
 
 TNumEdit* inputField(const QString& objectName, const InputLimits& limits, double value, const QString& hint) {
   return LimitedField(objectName, limits, value, hint, kFieldWidth);
@@ -151,6 +153,9 @@ TInputPage::TInputPage(Session& session, QWidget* parent) : QWidget(parent), ses
 
   auto* results = new QGroupBox(QStringLiteral("Results"));
   auto* resl = new QVBoxLayout(results);
+  // Which model computed what the group shows.
+  modelName_ = NamedLabel(QStringLiteral("ModelName"));
+  modelName_->setWordWrap(true);
   startHeight_ = NamedLabel(QStringLiteral("StartHeight"));
   endHeight_ = NamedLabel(QStringLiteral("EndHeight"));
   gasLoss_ = NamedLabel(QStringLiteral("GasLoss"));
@@ -169,8 +174,8 @@ TInputPage::TInputPage(Session& session, QWidget* parent) : QWidget(parent), ses
   QFont bold = overallLoss_->font();
   bold.setBold(true);
   overallLoss_->setFont(bold);
-  for (QLabel* l : {startHeight_, endHeight_, gasLoss_, fsLoss_, diffLoss_, tropoLoss_, ductLoss_, overallLoss_,
-                    invalidPath_, climateStatus_})
+  for (QLabel* l : {modelName_, startHeight_, endHeight_, gasLoss_, fsLoss_, diffLoss_, tropoLoss_, ductLoss_,
+                    overallLoss_, invalidPath_, climateStatus_})
     resl->addWidget(l);
   resl->addStretch();
 
@@ -194,11 +199,18 @@ TInputPage::TInputPage(Session& session, QWidget* parent) : QWidget(parent), ses
   options->addWidget(formats);
   options->addWidget(control);
   left->addLayout(options);
-  top->addLayout(left, 3);
   auto* middle = new QVBoxLayout;
   middle->addWidget(radioGroup);
   middle->addWidget(weather);
-  top->addLayout(middle, 2);
+  // The Model group runs under both input columns, so that its own inputs
+  // take two rows and leave the chart its height.
+  auto* columns = new QHBoxLayout;
+  columns->addLayout(left, 3);
+  columns->addLayout(middle, 2);
+  auto* inputs = new QVBoxLayout;
+  inputs->addLayout(columns);
+  inputs->addWidget(buildModelGroup());
+  top->addLayout(inputs, 5);
   top->addWidget(results, 2);
   top->addLayout(buttons);
 
@@ -213,10 +225,12 @@ TInputPage::TInputPage(Session& session, QWidget* parent) : QWidget(parent), ses
   layout->addWidget(chart1_, 1);
   SetEndPointMode(kByLocation);
 
-  // Tab runs through the page as it reads: the ends, the options, the radio
-  // and weather values, then the buttons and the chart.
+  // Tab runs through the page as it reads: the ends, the options, the model,
+  // the radio and weather values, then the buttons and the chart.
   QWidget* order[] = {panel2_, startLoc_,    endLoc_,         panel1_,   range_,   bearing_, ngr_,
                       loc_,    deg_,         dms_,            metric_,   imperial_, flatEarth_, interpolate_,
+                      model_,  polarisation_, txGain_,        rxGain_,   clutter_, coastGiven_,
+                      dct_,    dcr_,
                       freq_,   txH_,         rxH_,            percent_,  kFactor_, forcedKFactor_,
                       temperature_, pressure_, humidity_,     calculate, save,     chart1_};
   for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
@@ -244,8 +258,12 @@ bool TInputPage::checkFields() {
       {kRangeLimits.name, range_},        {kBearingLimits.name, bearing_},   {kFrequencyLimits.name, freq_},
       {"TX_H", txH_},                     {"RX_H", rxH_},                    {kPercentLimits.name, percent_},
       {kKFactorLimits.name, kFactor_},    {kTemperatureLimits.name, temperature_},
-      {kPressureLimits.name, pressure_},  {kHumidityLimits.name, humidity_}};
-  for (std::string_view name : FieldsToCheck(session_.endPointMode, forcedKFactor_->isChecked()))
+      {kPressureLimits.name, pressure_},  {kHumidityLimits.name, humidity_},
+      {"TX_GAIN", txGain_},               {"RX_GAIN", rxGain_},              {"CLUTTER_H", clutter_},
+      {"DCT_KM", dct_},                   {"DCR_KM", dcr_}};
+  const ModelChoice choice = readModelChoice();
+  for (std::string_view name :
+       FieldsToCheck(session_.endPointMode, forcedKFactor_->isChecked(), choice.isP452(), choice.coastGiven))
     for (const auto& [fieldName, field] : fields)
       if (fieldName == name && !field->DoExit()) return false;
   return true;
@@ -276,6 +294,7 @@ InputValues TInputPage::readFields() const {
   f.forcedKFactor = forcedKFactor_->isChecked();
   f.kFactor = value(kFactor_, InputValues{}.kFactor);
   f.flatEarth = flatEarth_->isChecked();
+  f.modelChoice = readModelChoice();
   return f;
 }
 
@@ -296,7 +315,9 @@ void TInputPage::showOutcome(const CalculateOutcome& o) {
   if (o.kFactor) kFactor_->SetValue(*o.kFactor);
   climateStatus_->setText(qs(o.climateStatus));
   climateStatus_->setVisible(!o.climateStatus.empty());
+  modelName_->setText(qs(o.modelLine));
   if (!o.pathValid) {
+    invalidPath_->setText(qs(o.invalidText));
     invalidPath_->show();
     return;
   }
@@ -308,6 +329,113 @@ void TInputPage::showOutcome(const CalculateOutcome& o) {
   ductLoss_->setText(qs(l.ductLoss));
   overallLoss_->setText(qs(l.overallLoss));
   chart1_->show(*o.chart);
+}
+
+// ---- The Model group ----
+
+QWidget* TInputPage::buildModelGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Model"));
+  group->setObjectName(QStringLiteral("ModelGroup"));
+  auto* gl = new QHBoxLayout(group);
+  model_ = new QComboBox;
+  model_->setObjectName(QStringLiteral("ModelCombo"));
+  model_->setToolTip(QStringLiteral("The propagation model of Calculate, the Mechanisms curves and the coverage maps"));
+  for (PathModel m : {PathModel::kClassic, PathModel::kP452v18})
+    model_->addItem(QString::fromLatin1(PathModelTitle(m)), static_cast<int>(m));
+  gl->addWidget(model_, 0, Qt::AlignTop | Qt::AlignLeft);
+
+  // The inputs of P.452-18 alone, shown only while it is chosen.
+  p452Inputs_ = new QWidget;
+  p452Inputs_->setObjectName(QStringLiteral("P452Inputs"));
+  auto* pl = new QGridLayout(p452Inputs_);
+  pl->setContentsMargins(0, 0, 0, 0);
+  polarisation_ = new QComboBox;
+  polarisation_->setObjectName(QStringLiteral("Polarisation"));
+  polarisation_->addItem(QStringLiteral("Horizontal"), static_cast<int>(P452Polarisation::kHorizontal));
+  polarisation_->addItem(QStringLiteral("Vertical"), static_cast<int>(P452Polarisation::kVertical));
+  const auto field = [](const QString& name, const InputLimits& limits, double value, const QString& hint) {
+    return LimitedField(name, limits, value, hint, kModelFieldWidth);
+  };
+  txGain_ = field(QStringLiteral("TX_GAIN"), kHorizonGainLimits, 0,
+                  QStringLiteral("Transmitting antenna gain towards the horizon along the path, dBi (troposcatter)"));
+  rxGain_ = field(QStringLiteral("RX_GAIN"), kHorizonGainLimits, 0,
+                  QStringLiteral("Receiving antenna gain towards the horizon along the path, dBi (troposcatter)"));
+  clutter_ = field(QStringLiteral("CLUTTER_H"), kClutterHeightLimits, 0,
+                   QStringLiteral("Representative clutter height on every land sample, m (none within 50 m of "
+                                  "either end); diffraction only"));
+  coastGiven_ = NamedCheck(QStringLiteral("CoastGiven"), QStringLiteral("Coast TX (km)"),
+                           QStringLiteral("Checked: each end's distance over land to the coast as given here; "
+                                          "otherwise from the zones (500 km without sea)"));
+  dct_ = field(QStringLiteral("DCT_KM"), kCoastDistanceLimits, kModelChoiceCoastKm,
+               QStringLiteral("Transmitter's distance over land to the coast, km"));
+  dcr_ = field(QStringLiteral("DCR_KM"), kCoastDistanceLimits, kModelChoiceCoastKm,
+               QStringLiteral("Receiver's distance over land to the coast, km"));
+  auto* rxCoast = new QLabel(QStringLiteral("Coast RX (km)"));
+  rxCoast->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  pl->addWidget(new QLabel(QStringLiteral("Polarisation")), 0, 0);
+  pl->addWidget(polarisation_, 0, 1);
+  pl->addWidget(new QLabel(QStringLiteral("Clutter (m)")), 1, 0);
+  pl->addWidget(clutter_, 1, 1);
+  pl->addWidget(new QLabel(QStringLiteral("TX gain (dBi)")), 0, 2);
+  pl->addWidget(txGain_, 0, 3);
+  pl->addWidget(new QLabel(QStringLiteral("RX gain (dBi)")), 1, 2);
+  pl->addWidget(rxGain_, 1, 3);
+  pl->addWidget(coastGiven_, 0, 4);
+  pl->addWidget(dct_, 0, 5);
+  pl->addWidget(rxCoast, 1, 4);
+  pl->addWidget(dcr_, 1, 5);
+  gl->addWidget(p452Inputs_, 1);
+  connect(model_, &QComboBox::currentIndexChanged, this, &TInputPage::ModelChange);
+  connect(coastGiven_, &QCheckBox::clicked, this, &TInputPage::CoastGivenClick);
+  ModelChange();
+  CoastGivenClick();
+  return group;
+}
+
+ModelChoice TInputPage::readModelChoice() const {
+  const auto value = [](const TNumEdit* field, double otherwise) {
+    double v = 0.0;
+    return field->tryValue(v) ? v : otherwise;
+  };
+  const ModelChoice defaults;
+  ModelChoice c;
+  c.model = static_cast<PathModel>(model_->currentData().toInt());
+  c.polarisation = static_cast<P452Polarisation>(polarisation_->currentData().toInt());
+  c.txGainDbi = value(txGain_, defaults.txGainDbi);
+  c.rxGainDbi = value(rxGain_, defaults.rxGainDbi);
+  c.clutterHeightM = value(clutter_, defaults.clutterHeightM);
+  c.coastGiven = coastGiven_->isChecked();
+  c.dctKm = value(dct_, defaults.dctKm);
+  c.dcrKm = value(dcr_, defaults.dcrKm);
+  return c;
+}
+
+void TInputPage::restoreModelChoice(const ModelChoice& c) {
+  model_->setCurrentIndex(std::max(0, model_->findData(static_cast<int>(c.model))));
+  polarisation_->setCurrentIndex(std::max(0, polarisation_->findData(static_cast<int>(c.polarisation))));
+  txGain_->SetValue(c.txGainDbi);
+  rxGain_->SetValue(c.rxGainDbi);
+  clutter_->SetValue(c.clutterHeightM);
+  coastGiven_->setChecked(c.coastGiven);
+  dct_->SetValue(c.dctKm);
+  dcr_->SetValue(c.dcrKm);
+  ModelChange();
+  CoastGivenClick();
+}
+
+void TInputPage::ModelChange() {
+  const bool p452 = static_cast<PathModel>(model_->currentData().toInt()) == PathModel::kP452v18;
+  p452Inputs_->setVisible(p452);
+  // P.452-18 fixes the water vapour itself: the humidity is not read.
+  humidity_->setEnabled(!p452);
+  humidity_->setToolTip(p452 ? QStringLiteral("Not used by ITU-R P.452-18: it takes 7.5 + 2.5 x (fraction of the "
+                                              "path over sea) g/m3 of water vapour")
+                             : QStringLiteral("Relative humidity, %"));
+}
+
+void TInputPage::CoastGivenClick() {
+  dct_->setEnabled(coastGiven_->isChecked());
+  dcr_->setEnabled(coastGiven_->isChecked());
 }
 
 // ---- End point mode, formats and units ----
@@ -411,6 +539,7 @@ void TInputPage::restoreFields(const RestoredInputs& restored) {
   forcedKFactor_->setChecked(f.forcedKFactor);
   ForcedKFactorClick();
   kFactor_->SetValue(f.kFactor);
+  restoreModelChoice(f.modelChoice);
 }
 
 void TInputPage::restoreEnds(const RestoredInputs& restored) {

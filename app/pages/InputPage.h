@@ -9,6 +9,7 @@
 #include "session/Session.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -72,6 +73,9 @@ class TInputPage : public QWidget {
   void INTERPOLATEClick();
   void ForcedKFactorClick();
   void Chart1DblClick();
+  /// The model chosen in the Model group: its own inputs shown or hidden.
+  void ModelChange();
+  void CoastGivenClick();
 
  protected:
   void changeEvent(QEvent* event) override;
@@ -82,6 +86,10 @@ class TInputPage : public QWidget {
   /// Colours of the panels and of the K factor and receiver fields, taken
   /// from the current palette so that they read in any theme.
   void applyColours();
+  /// The Model group: the model, and the inputs of P.452-18 alone.
+  QWidget* buildModelGroup();
+  ModelChoice readModelChoice() const;
+  void restoreModelChoice(const ModelChoice& choice);
 
   Session& session_;
   QString lastRangeText_;  ///< what the last Calculate wrote into Range
@@ -119,6 +127,17 @@ class TInputPage : public QWidget {
   QLabel* ductLoss_ = nullptr;
   QLabel* overallLoss_ = nullptr;
   QLabel* invalidPath_ = nullptr;
+  QLabel* modelName_ = nullptr;
+  // The Model group.
+  QComboBox* model_ = nullptr;
+  QWidget* p452Inputs_ = nullptr;
+  QComboBox* polarisation_ = nullptr;
+  TNumEdit* txGain_ = nullptr;
+  TNumEdit* rxGain_ = nullptr;
+  TNumEdit* clutter_ = nullptr;
+  QCheckBox* coastGiven_ = nullptr;
+  TNumEdit* dct_ = nullptr;
+  TNumEdit* dcr_ = nullptr;
   QLabel* climateStatus_ = nullptr;
   TProfileChart* chart1_ = nullptr;
 };

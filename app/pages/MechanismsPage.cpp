@@ -1,5 +1,6 @@
 #include "app/pages/MechanismsPage.h"
 
+#include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QShowEvent>
@@ -12,6 +13,7 @@
 #include <cmath>
 
 #include "app/Widgets.h"
+#include "app/pages/FormParts.h"
 #include "model/ModelDriver.h"
 #include "session/MechanismsChart.h"
 #include "widgets/Dialogs.h"
@@ -95,13 +97,16 @@ void TMechanismsChart::mouseDoubleClickEvent(QMouseEvent* event) {
   emit doubleClicked();
 }
 
-TMechanismsPage::TMechanismsPage(Session& session, std::function<Inputs()> readInputs, QWidget* parent)
+TMechanismsPage::TMechanismsPage(Session& session, std::function<InputValues()> readInputs, QWidget* parent)
     : QWidget(parent), session_(session), readInputs_(std::move(readInputs)) {
   setObjectName(QStringLiteral("Mechanisms"));
+  // Which model computed the curves, or why there are none.
+  modelName_ = NamedLabel(QStringLiteral("MechanismsModel"));
   chart2_ = new TMechanismsChart;
   connect(chart2_, &TMechanismsChart::doubleClicked, this, &TMechanismsPage::Chart2DblClick);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(chart2_);
+  layout->addWidget(modelName_);
+  layout->addWidget(chart2_, 1);
 }
 
 void TMechanismsPage::showEvent(QShowEvent* event) {
@@ -113,8 +118,9 @@ void TMechanismsPage::showEvent(QShowEvent* event) {
 void TMechanismsPage::MechanismsShow() {
   // Ten runs take a few milliseconds even on the longest path (see
   // bench/mechanisms_bench.cpp), so they run here on the window's thread.
-  const Inputs in = readInputs_();
-  const MechanismsChartData data = MechanismsChart(session_, in.frequency, in.txHeight, in.rxHeight);
+  const MechanismsChartData data = MechanismsChart(session_, readInputs_());
+  if (!data.modelLine.empty())
+    modelName_->setText(qs(data.problem.empty() ? data.modelLine : data.modelLine + ": " + data.problem));
   if (!data.ran) return;
   double low = 0.0, high = 0.0;
   bool any = false;
@@ -129,7 +135,9 @@ void TMechanismsPage::MechanismsShow() {
       high = any ? std::max(high, s.y[k]) : s.y[k];
       any = true;
     }
-    chart2_->series(static_cast<int>(i))->replace(points);
+    QLineSeries* line = chart2_->series(static_cast<int>(i));
+    line->setName(qs(s.title));
+    line->replace(points);
   }
   if (any) {
     QValueAxis* left = chart2_->leftAxis();

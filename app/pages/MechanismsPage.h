@@ -10,9 +10,9 @@ class QLineSeries;
 class QLogValueAxis;
 class QValueAxis;
 
-namespace tarnvale {
-class Session;
-}
+#include "session/Session.h"
+
+class QLabel;
 
 namespace tarnvale::ui {
 
@@ -45,14 +45,10 @@ class TMechanismsChart : public QChartView {
 class TMechanismsPage : public QWidget {
   Q_OBJECT
  public:
-  /// The page's frequency (GHz) and antenna heights (m), read from the Input
-  /// Data page's fields when the page is shown.
-  struct Inputs {
-    double frequency = 0.0;
-    double txHeight = 0.0;
-    double rxHeight = 0.0;
-  };
-  TMechanismsPage(Session& session, std::function<Inputs()> readInputs, QWidget* parent = nullptr);
+  /// @param readInputs the Input Data page's values when the page is shown:
+  ///   frequency (GHz), antenna heights (m), and for P.452-18 the Model
+  ///   group, pressure, temperature and the forced K factor
+  TMechanismsPage(Session& session, std::function<InputValues()> readInputs, QWidget* parent = nullptr);
   TMechanismsChart* chart() const { return chart2_; }
 
  public slots:
@@ -64,7 +60,8 @@ class TMechanismsPage : public QWidget {
 
  private:
   Session& session_;
-  std::function<Inputs()> readInputs_;
+  std::function<InputValues()> readInputs_;
+  QLabel* modelName_;
   TMechanismsChart* chart2_;
 };
 

@@ -5,6 +5,7 @@
 #include <ogr_spatialref.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "exports/MapExport.h"
 #include "cli/RunCli.h"
 #include "maps/Coverage.h"
+#include "model/P452Path.h"
 #include "model/P676.h"
 #include "support/DataFiles.h"
 
@@ -159,6 +161,105 @@ TEST_F(MapCommands, GeoTiffHoldsTheLossesOnTheSamplePoints) {
     EXPECT_NEAR(t[0] + (x + 0.5) * t[1], grid.longitude(x), 1e-12);
     EXPECT_NEAR(t[3] + (y + 0.5) * t[5], grid.latitude(y), 1e-12);
   }
+}
+
+// A map under P.452-18: each point is the Lb that `path --model p452-18`
+// gives over the profile `profile --coverage` prints for it, with the map's
+// N0 and delta-N and the path centre's latitude; the GeoTIFF names the model
+// and its inputs, where a classic one keeps the items it always had.
+TEST_F(MapCommands, P452PointIsThePathOverTheCoverageProfile) {
+  // The ridge, inland zones around the transmitter and a strip of sea east
+  // of it, near 1.5 W.
+  TempDir terrain;
+  std::filesystem::create_symlink(dir_->path() / "n51w002.hgt", terrain.path() / "n51w002.hgt");
+  std::vector<std::pair<std::uint64_t, std::uint8_t>> bytes;
+  for (int row = 2300; row < 2330; ++row)
+    for (int byte = 2665; byte < 2690; ++byte)
+      bytes.emplace_back(std::uint64_t(row) * test::kZoneBytesPerRow + byte, byte == 2677 ? 0x55 : 0xff);
+  test::WriteSparseZones(terrain.path() / "zones01.dem", bytes);
+  const auto coverage = [&](std::vector<std::string> more) {
+    std::vector<std::string> args = {"coverage", "--tx", "51.42 -1.55", "--format", "deg", "--terrain",
+                                     terrain.str(), "--climate", dir_->str(), "--threads", "2"};
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+  };
+  const std::string tif = file("p452.tif"), classicTif = file("classic.tif");
+  const std::vector<std::string> radio = {"--freq", "1.2", "--percent", "5", "--polarisation", "v",
+                                          "--clutter-height", "10", "--tx-gain", "3"};
+  std::vector<std::string> args = {"--model", "p452-18", "--range", "5", "--resolution", "16", "--size", "160",
+                                   "--n0", "330", "--delta-n", "40", "--geotiff", tif, "--json"};
+  args.insert(args.end(), radio.begin(), radio.end());
+  const auto r = RunCli(coverage(args));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["model"], "p452-18");
+  const CLocator tx(51.42, -1.55);
+  const CoverageGrid grid = CoverageGridFor(tx, 5.0, 16, 160, 160);
+  ASSERT_EQ(j["n"], grid.n);
+
+  Dataset ds = Open(tif);
+  ASSERT_TRUE(ds) << tif;
+  const std::pair<const char*, const char*> items[] = {
+      {"MODEL", "p452-18"},         {"POLARISATION", "v"},      {"TX_HORIZON_GAIN_DBI", "3"},
+      {"RX_HORIZON_GAIN_DBI", "0"},         {"CLUTTER_HEIGHT_M", "10"}, {"DCT_KM", "from the zones"},
+      {"DCR_KM", "from the zones"}, {"HUMIDITY_USED", "no"},    {"N0", "330"}};
+  for (const auto& [name, value] : items) {
+    const char* item = ds->GetMetadataItem(name);
+    ASSERT_NE(item, nullptr) << name;
+    EXPECT_STREQ(item, value) << name;
+  }
+  const int n = grid.n;
+  std::vector<float> values(static_cast<std::size_t>(n) * n);
+  ASSERT_EQ(ds->GetRasterBand(1)->RasterIO(GF_Read, 0, 0, n, n, values.data(), n, n, GDT_Float32, 0, 0), CE_None);
+  const auto exact = [](double v) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", v);
+    return std::string(text);
+  };
+  bool seaSeen = false;
+  for (auto [x, y] : {std::pair{0, 0}, {9, 2}, {3, 8}, {7, 5}, {8, 9}}) {
+    SCOPED_TRACE(std::to_string(x) + ", " + std::to_string(y));
+    const double latitude = grid.latitude(y), longitude = grid.longitude(x);
+    const auto profile = RunCli({"profile", "--coverage", "--tx", "51.42 -1.55", "--rx",
+                                 exact(latitude) + " " + exact(longitude), "--format", "deg", "--terrain",
+                                 terrain.str()});
+    ASSERT_EQ(profile.status, 0) << profile.err;
+    const std::string csv = file("point.csv");
+    std::ofstream(csv) << profile.out;
+    // The centre half the profile's length along the great circle.
+    P452Inputs ends;
+    ends.d = {0.0, std::stod(profile.out.substr(profile.out.rfind('\n', profile.out.size() - 2) + 1))};
+    ends.phit_n = tx.latitude();
+    ends.phit_e = tx.longitude();
+    ends.phir_n = latitude;
+    ends.phir_e = longitude;
+    double centreLatitude = 0.0, centreLongitude = 0.0;
+    P452PathCentre(ends, centreLatitude, centreLongitude);
+    std::vector<std::string> path = {"path", "--model", "p452-18", "--profile", csv, "--lat", exact(centreLatitude),
+                                     "--n0", "330", "--delta-n", "40", "--json"};
+    path.insert(path.end(), radio.begin(), radio.end());
+    const auto one = RunCli(path);
+    ASSERT_EQ(one.status, 0) << one.err;
+    const auto p = nlohmann::json::parse(one.out);
+    EXPECT_EQ(values[static_cast<std::size_t>(y) * n + x], static_cast<float>(p["Lb"].get<double>()));
+    seaSeen = seaSeen || p["omega"].get<double>() > 0.0;
+  }
+  EXPECT_TRUE(seaSeen);
+
+  // The classic map of the same grid: no model items, and the losses of the other model.
+  args = {"--range", "5", "--resolution", "16", "--size", "160", "--n0", "330", "--delta-n", "40", "--geotiff",
+          classicTif, "--freq", "1.2", "--percent", "5"};
+  ASSERT_EQ(RunCli(coverage(args)).status, 0);
+  Dataset classic = Open(classicTif);
+  ASSERT_TRUE(classic);
+  EXPECT_EQ(classic->GetMetadataItem("MODEL"), nullptr);
+  EXPECT_EQ(classic->GetMetadataItem("POLARISATION"), nullptr);
+  EXPECT_NE(classic->GetMetadataItem("GAS_DB_PER_KM"), nullptr);
+  // Misuse: an input of P.452-18 alone without it, a frequency it does not take.
+  EXPECT_EQ(RunCli(coverage({"--clutter-height", "3"})).status, 2);
+  const auto outside = RunCli(coverage({"--model", "p452-18", "--freq", "60"}));
+  EXPECT_EQ(outside.status, 2);
+  EXPECT_NE(outside.err.find("from 0.1 to 50 GHz"), std::string::npos) << outside.err;
 }
 
 TEST_F(MapCommands, GeoTiffMarksSamplesNeverComputedAsNoData) {

@@ -82,6 +82,19 @@ class P452Cli : public ::testing::Test {
     std::ofstream(path, std::ios::binary) << content;
     return path;
   }
+  /// A ridge along a meridian near 1.5 W on the tile N51W002, inland zones
+  /// with a strip of sea near 1.3 W between 51.58 and 51.92 N.
+  void writeRidgeTerrain() {
+    test::Tile tile(60);
+    for (int row = 0; row < test::kTileEdge; ++row)
+      for (int column = 590; column < 610; ++column) tile.at(row, column) = 260;
+    test::WriteTile(dir.path() / "N51W002.hgt", tile);
+    std::vector<std::pair<std::uint64_t, std::uint8_t>> bytes;
+    for (int row = 2285; row < 2305; ++row)
+      for (int byte = 2670; byte < 2685; ++byte)
+        bytes.emplace_back(std::uint64_t(row) * test::kZoneBytesPerRow + byte, byte == 2680 ? 0x55 : 0xff);
+    test::WriteSparseZones(dir.path() / "zones01.dem", bytes);
+  }
   /// 20 km over a 200 m ridge at mid-path, sea over the last 4 km.
   std::string ridge(const std::string& header = "dist_km,height_m,zone") {
     std::string text = header + "\n";
@@ -257,16 +270,7 @@ TEST_F(P452Cli, ClassicIsTheDefaultAndUnchanged) {
 // `tarnvale-cli profile` prints for its ends: the same numbers, bit for bit.
 // Synthetic ground (a ridge) and zones (inland, with a strip of sea).
 TEST_F(P452Cli, TerrainPathIsTheProfileCommandsProfile) {
-  test::Tile tile(60);
-  for (int row = 0; row < test::kTileEdge; ++row)
-    for (int column = 590; column < 610; ++column) tile.at(row, column) = 260;  // along a meridian near 1.5 W
-  test::WriteTile(dir.path() / "N51W002.hgt", tile);
-  std::vector<std::pair<std::uint64_t, std::uint8_t>> bytes;
-  for (int row = 2285; row < 2305; ++row)  // 51.92 to 51.58 N
-    for (int byte = 2670; byte < 2685; ++byte)
-      // Inland, and sea near 1.3 W.
-      bytes.emplace_back(std::uint64_t(row) * test::kZoneBytesPerRow + byte, byte == 2680 ? 0x55 : 0xff);
-  test::WriteSparseZones(dir.path() / "zones01.dem", bytes);
+  writeRidgeTerrain();
   TempDir noClimate;
   const std::vector<std::string> ends = {"--tx", "51.75 N 1.8 W", "--rx", "51.75 N 1.22 W", "--format", "deg",
                                          "--terrain", dir.str(), "--climate", noClimate.str()};
@@ -297,6 +301,64 @@ TEST_F(P452Cli, TerrainPathIsTheProfileCommandsProfile) {
   for (const auto& [key, value] : t.items()) {
     if (key == "phim_e" || key == "missingTiles") continue;
     EXPECT_EQ(s[key], value) << key;
+  }
+}
+
+// mechanisms --model p452-18: each point is what path --model p452-18 gives
+// at its percentage, under ITU's names; the classic table says its model.
+TEST_F(P452Cli, MechanismsAreThePathAtEachPercentage) {
+  writeRidgeTerrain();
+  TempDir noClimate;
+  const std::vector<std::string> common = {"--tx", "51.75 N 1.8 W", "--rx", "51.75 N 1.22 W", "--format", "deg",
+                                           "--terrain", dir.str(), "--climate", noClimate.str(), "--freq", "1.2",
+                                           "--clutter-height", "10", "--polarisation", "v", "--rx-gain", "20",
+                                           "--model", "p452-18", "--json"};
+  std::vector<std::string> args = {"mechanisms"};
+  args.insert(args.end(), common.begin(), common.end());
+  const auto r = RunCli(args);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["model"], "p452-18");
+  EXPECT_EQ(j["polarisation"], "v");
+  EXPECT_EQ(j["climate_source"], "default");
+  ASSERT_EQ(j["points"].size(), 10u);
+  for (const auto& point : j["points"]) {
+    const double percent = point["percent"].get<double>();
+    SCOPED_TRACE(percent);
+    EXPECT_TRUE(point["ok"].get<bool>());
+    args = {"path", "--percent", exact(percent)};
+    args.insert(args.end(), common.begin(), common.end());
+    const auto path = RunCli(args);
+    ASSERT_EQ(path.status, 0) << path.err;
+    const auto p = nlohmann::json::parse(path.out);
+    for (const char* key : {"Lbd", "Lbs", "Lba", "Lb"}) EXPECT_EQ(point[key], p[key]) << key;
+    EXPECT_FALSE(point.contains("Overall"));
+  }
+  const auto text = RunCli({"mechanisms", "--model", "p452-18", "--tx", "51.75 N 1.8 W", "--rx", "51.75 N 1.22 W",
+                            "--format", "deg", "--terrain", dir.str(), "--freq", "1.2"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("ITU-R P.452-18"), std::string::npos);
+  EXPECT_NE(text.out.find("Lbd"), std::string::npos);
+
+  const auto classic = RunCli({"mechanisms", "--tx", "51.75 N 1.8 W", "--rx", "51.75 N 1.22 W", "--format", "deg",
+                               "--terrain", dir.str(), "--json"});
+  ASSERT_EQ(classic.status, 0) << classic.err;
+  const auto c = nlohmann::json::parse(classic.out);
+  EXPECT_EQ(c["model"], "classic");
+  EXPECT_TRUE(c["points"][0].contains("Overall"));
+  // The model's own limits, and its inputs refused without it.
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } misuse[] = {{{"--model", "p452-18", "--freq", "60"}, "from 0.1 to 50 GHz"},
+                {{"--tx-gain", "3"}, "applies to --model p452-18 only"}};
+  for (const auto& m : misuse) {
+    args = {"mechanisms", "--tx", "51.75 N 1.8 W", "--rx", "51.75 N 1.22 W", "--format", "deg", "--terrain",
+            dir.str()};
+    args.insert(args.end(), m.args.begin(), m.args.end());
+    const auto bad = RunCli(args);
+    EXPECT_EQ(bad.status, 2) << m.message;
+    EXPECT_NE(bad.err.find(m.message), std::string::npos) << bad.err;
   }
 }
 

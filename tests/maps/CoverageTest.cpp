@@ -418,6 +418,38 @@ TEST_F(RealCoverage, OneTwoAndEightThreadsGiveTheSameBits) {
   }
 }
 
+// Under P.452-18 every value of the engine (its coverage sampler, one model
+// object per worker) is the single run's over SampleProfile's profile, to
+// the last bit; the map's numbers differ from the classic model's.
+TEST_F(RealCoverage, P452ValuesAreTheSingleRunsBitForBit) {
+  CoverageJob j = job(16.0, 2);
+  j.inputs.model.percent = 10.0;
+  j.inputs.choice.model = PathModel::kP452v18;
+  j.inputs.choice.clutterHeightM = 10.0;
+  j.inputs.choice.polarisation = P452Polarisation::kVertical;
+  const CoverageValues values = RunCoverage(j, *zones_);
+  const CoverageValues classic = RunCoverage(job(16.0, 2), *zones_);
+  P452Model model;
+  CSRTM terrain(9, srtm_);
+  int failed = 0, differ = 0;
+  for (int jj = 0; jj < values.n; ++jj)
+    for (int k = 0; k < values.n; ++k) {
+      double loss = 0.0;
+      const bool ok =
+          CoveragePointLoss(model, terrain, *zones_, tx_, j.grid.latitude(k), j.grid.longitude(jj), j.inputs, loss);
+      const std::size_t i = values.index(jj, k);
+      ASSERT_EQ(values.state[i], ok ? PointState::Ok : PointState::Failed) << jj << ", " << k;
+      if (!ok) {
+        ++failed;
+        continue;
+      }
+      ASSERT_EQ(values.loss[i], loss) << jj << ", " << k;
+      differ += values.loss[i] != classic.loss[i];
+    }
+  EXPECT_LE(failed, 1);
+  EXPECT_GT(differ, values.n * values.n / 2);
+}
+
 TEST_F(RealCoverage, EveryValueAgreesWithASingleModelRun) {
   // 83 x 83 and 62 x 62 points across the whole square. The transmitter sits
   // on a line of tile nodes both ways, and the even grid has a column due

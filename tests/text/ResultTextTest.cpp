@@ -41,6 +41,11 @@ TEST(ResultText, LossesIncludeTheGaseousLossAndShowNoDecimals) {
   for (const Case& c : cases) EXPECT_EQ(LossText("Line of sight loss", c.model, c.gas), c.text) << c.model;
   EXPECT_EQ(GasLossText(0.4574210716450146), "Gaseous Loss 0.5 dB");
   EXPECT_EQ(GasLossText(12.25), "Gaseous Loss 12.3 dB");
+  // P.452-18 holds its gaseous loss within each loss; none before it has run.
+  EXPECT_EQ(P452GasLossText(12.25), "Gaseous Loss 12.3 dB (within each loss)");
+  EXPECT_EQ(P452GasLossText(std::nullopt), "Gaseous Loss -");
+  EXPECT_EQ(WaterVapourText(std::optional<double>(9.04)), "9.0 g/m3");
+  EXPECT_EQ(WaterVapourText(std::nullopt), "-");
   EXPECT_EQ(OneDecimal(1.979013750546147, 3, " %"), "2.0 %");
   EXPECT_EQ(OneDecimal(-1.0, 4, " km"), "-1.0 km");
   EXPECT_EQ(OneDecimal(32.989691733145605, 4, " km"), "33.0 km");
