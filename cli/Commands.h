@@ -142,13 +142,8 @@ struct PathOptions {
 
 /// One path as Calculate and the profile run do it.
 int RunPath(const PathOptions& options, Io& io);
-/// One path under P.452-18 (RunPath with --model p452-18).
-int RunPathP452(const PathOptions& options, Io& io);
 /// The loss of each mechanism at the ten fixed time percentages.
 int RunMechanisms(const PathOptions& options, Io& io);
-/// The same under P.452-18 (RunMechanisms with --model p452-18): Lbd, Lbs,
-/// Lba and Lb, each with its own gaseous loss.
-int RunMechanismsP452(const PathOptions& options, Io& io);
 
 /// The sampled terrain profile of a path as CSV.
 struct ProfileOptions {

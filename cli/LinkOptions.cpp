@@ -130,21 +130,4 @@ bool LinkRecordFrom(const LinkOptions& o, LinkRecord& record, std::string& error
   return true;
 }
 
-nlohmann::json LinkJson(const LinkBudget& b) {
-  const auto number = [](double v) { return std::isfinite(v) ? nlohmann::json(v) : nlohmann::json(); };
-  return {{"loss_dB", number(b.lossDb)},
-          {"eirp_dBm", number(b.eirpDbm)},
-          {"eirp_W", number(b.eirpW)},
-          {"tx_gain_toward_dBi", number(b.txGainTowardDbi)},
-          {"rx_gain_toward_dBi", number(b.rxGainTowardDbi)},
-          {"received_dBm", number(b.receivedDbm)},
-          {"field_dBuV_m", number(b.fieldDbuVPerM)},
-          {"margin_dB", number(b.marginDb)}};
-}
-
-void PrintLinkBudget(const LinkBudget& budget, std::ostream& out) {
-  out << "Link budget\n";
-  for (const LinkBudgetLine& line : LinkBudgetLines(budget, false)) out << "  " << line.caption << " " << line.value << "\n";
-}
-
 }  // namespace tarnvale::cli

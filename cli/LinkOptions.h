@@ -43,12 +43,4 @@ void AddLinkOptions(CLI::App* cmd, LinkOptions& options, LinkOptionSet set = Lin
 /// @param[out] error "PATH: line N: why" for a pattern file that cannot be used
 bool LinkRecordFrom(const LinkOptions& options, LinkRecord& record, std::string& error);
 
-/// The budget under the keys loss_dB, eirp_dBm, eirp_W, tx_gain_toward_dBi,
-/// rx_gain_toward_dBi, received_dBm, field_dBuV_m, margin_dB (null for a
-/// value that is not finite).
-nlohmann::json LinkJson(const LinkBudget& budget);
-
-/// The budget as a short block of text: a heading and one line a figure.
-void PrintLinkBudget(const LinkBudget& budget, std::ostream& out);
-
 }  // namespace tarnvale::cli

@@ -4,6 +4,7 @@
 
 #include "cli/Commands.h"
 #include "climate/Zones.h"
+#include "session/Reports.h"
 #include "terrain/Srtm.h"
 
 namespace tarnvale::cli {
@@ -20,7 +21,5 @@ void WarnZoneMapProblem(const CZONES& zones, Io& io);
 /// The same for a problem already taken from the zone map.
 void WarnZoneMapProblem(const std::string& problem, Io& io);
 
-/// The names of those tiles by the naming rule, for the JSON key "missingTiles".
-nlohmann::json MissingTilesJson(const CSRTM& terrain);
-
+/// The names of those tiles, for the JSON key "missingTiles": the core's MissingTilesJson.
 }  // namespace tarnvale::cli

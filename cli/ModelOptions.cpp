@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/Cli.h"
+#include "session/PathRun.h"
 
 namespace tarnvale::cli {
 
@@ -61,17 +62,10 @@ void RefuseP452OnlyOptions(const std::vector<CLI::Option*>& p452Only, const Mode
 }
 
 int CheckP452Radio(double frequencyGHz, double percent, Io& io) {
-  if (frequencyGHz < kP452MinFrequencyGHz || frequencyGHz > kP452MaxFrequencyGHz) {
-    io.err << "tarnvale-cli: --model " << kP452ModelName << " takes frequencies from " << kP452MinFrequencyGHz
-           << " to " << kP452MaxFrequencyGHz << " GHz, not " << frequencyGHz << "\n";
-    return kExitUsage;
-  }
-  if (percent < kP452MinPercent || percent > kP452MaxPercent) {
-    io.err << "tarnvale-cli: --model " << kP452ModelName << " takes time percentages from " << kP452MinPercent
-           << " to " << kP452MaxPercent << " %, not " << percent << "\n";
-    return kExitUsage;
-  }
-  return kExitOk;
+  const std::string problem = P452BoundsProblem(frequencyGHz, percent);
+  if (problem.empty()) return kExitOk;
+  io.err << "tarnvale-cli: " << problem << "\n";
+  return kExitUsage;
 }
 
 }  // namespace tarnvale::cli

@@ -1,279 +1,81 @@
-// tarnvale-cli path and mechanisms: one path through the same session the
-// desktop program's Calculate uses.
-#include <cstdio>
-#include <nlohmann/json.hpp>
-
+// tarnvale-cli path and mechanisms: the options made into the core's path
+// request, which runs and reports the path as the Python module does.
 #include "cli/Cli.h"
 #include "cli/Commands.h"
-#include "cli/MissingTilesReport.h"
-#include "climate/Zones.h"
-#include "model/ModelDriver.h"
-#include "model/P676.h"
-#include "session/ClimateTexts.h"
-#include "session/LinkSetup.h"
-#include "session/ResultText.h"
-#include "session/Session.h"
-#include "terrain/ProfileCsv.h"
+#include "cli/ModelOptions.h"
+#include "session/PathRun.h"
 
 namespace tarnvale::cli {
 namespace {
 
-InputValues fieldsFrom(const PathOptions& o) {
-  InputValues f;
-  f.metric = true;
-  f.frequency = o.frequency;
-  f.percent = o.percent;
-  f.temperature = o.temperature;
-  f.pressure = o.pressure;
-  f.humidity = o.humidity;
-  f.txHeight = o.txHeight;
-  f.rxHeight = o.rxHeight;
-  f.forcedKFactor = o.kFactor > 0.0;
-  f.kFactor = o.kFactor;
-  return f;
-}
-
-/// The model's numbers under the keys the model calls them by.
-nlohmann::json modelJson(const CTerrain& model) {
-  const PathModelResults& r = model.results();
-  nlohmann::json j;
-  j["ok"] = r.ok;
-  j["Lbfsg"] = r.Lbfsg;
-  j["Lb0p"] = r.Lb0p;
-  j["Lbd"] = r.Lbd;
-  j["Lbs"] = r.Lbs;
-  j["Lba"] = r.Lba;
-  j["Lb"] = r.Lb;
-  j["pathLength"] = model.profile().pathLength;
-  j["n"] = model.profile().n;
-  j["beta0"] = r.beta0;
-  j["omega"] = r.omega;
-  j["dtm"] = r.dtm;
-  j["dlm"] = r.dlm;
-  j["dct"] = r.dct;
-  j["dcr"] = r.dcr;
-  j["N0"] = r.N0;
-  j["deltaN"] = r.deltaN;
-  j["k50"] = r.k50;
-  j["theta"] = r.theta;
-  j["theta_t"] = r.theta_t;
-  j["theta_r"] = r.theta_r;
-  j["dlt"] = r.dlt;
-  j["dlr"] = r.dlr;
-  j["hte"] = r.hte;
-  j["hre"] = r.hre;
-  j["hst"] = r.hst;
-  j["hsr"] = r.hsr;
-  j["hm"] = r.hm;
-  j["lineOfSight"] = r.lineOfSight;
-  return j;
-}
-
-void printResults(const CTerrain& model, double gasLoss, Io& io) {
-  const PathModelResults& r = model.results();
-  io.out << text::LossText("Line of sight loss", r.Lb0p, gasLoss) << "\n"
-         << text::LossText("Diffraction path loss", r.Lbd, gasLoss) << "\n"
-         << text::LossText("Troposcatter path loss", r.Lbs, gasLoss) << "\n"
-         << text::LossText("Ducting path loss", r.Lba, gasLoss) << "\n"
-         << text::LossText("Overall path loss", r.Lb, gasLoss) << "\n";
-  char line[256];
-  std::snprintf(line, sizeof line,
-                "Path length %.3f km, %d samples, %s\nMedian K factor %.4f (N0 %.2f, delta-N %.3f)\n"
-                "Path Beta0 %s, fraction over sea %s, coastal distances %s / %s\n",
-                model.profile().pathLength, model.profile().n, r.lineOfSight ? "line of sight" : "trans-horizon",
-                r.k50, r.N0, r.deltaN, text::OneDecimal(r.beta0, 3, " %").c_str(),
-                text::OneDecimal(r.omega * 100.0, 3, " %").c_str(), text::OneDecimal(r.dct, 4, " km").c_str(),
-                text::OneDecimal(r.dcr, 4, " km").c_str());
-  io.out << line;
-}
-
-/// @param terrain the store the run read, or null for a supplied profile
-int pathTooShort(bool json, Io& io, const CSRTM* terrain = nullptr) {
-  if (json) {
-    nlohmann::json j;
-    j["ok"] = false;
-    j["message"] = "Path too short";
-    if (terrain) j["missingTiles"] = MissingTilesJson(*terrain);
-    io.out << j.dump(2) << "\n";
-  } else {
-    io.out << "Path too short\n";
-  }
-  return kExitInvalid;
-}
-
-/// The link record of the options; false (a usage error told) when a
-/// pattern file cannot be used.
-bool linkRecord(const PathOptions& o, LinkRecord& record, Io& io) {
+/// The request of the options, the ends resolved and a supplied profile
+/// read; a status other than kExitOk (its message told) ends the run.
+int requestFrom(const PathOptions& o, bool mechanisms, PathRequest& r, Io& io) {
+  const bool p452 = o.model.isP452();
+  // P.452-18's bounds come first: the ten percentages of the curves lie within them.
+  if (p452)
+    if (const int status = CheckP452Radio(o.frequency, mechanisms ? kP452MaxPercent : o.percent, io);
+        status != kExitOk)
+      return status;
+  r.linkGiven = o.link.given();
   std::string error;
-  if (LinkRecordFrom(o.link, record, error)) return true;
-  io.err << "tarnvale-cli: " << error << "\n";
-  return false;
-}
-
-int runSuppliedProfile(const PathOptions& o, Io& io) {
-  LinkRecord link;
-  if (o.link.given() && !linkRecord(o, link, io)) return kExitUsage;
-  ProfileCsvLimits limits;
-  limits.maxSamples = static_cast<std::size_t>(TerrainProfile::kCapacity);
-  limits.maxLengthKm = kRangeLimits.max;
-  ProfileColumns columns;
-  std::string error;
-  if (!ReadProfileCsv(o.profileFile, limits, columns, error)) {
+  if (r.linkGiven && !LinkRecordFrom(o.link, r.link, error)) {
     io.err << "tarnvale-cli: " << error << "\n";
     return kExitUsage;
   }
-  TerrainProfile profile;
-  ColumnsToProfile(columns, profile);
-  if (profile.pathLength < 0.1) return pathTooShort(o.json, io);
-  const double deltaN = o.kFactor > 0.0 ? DeltaNForKFactor(o.kFactor) : o.deltaN;
-  CTerrain model;
-  const bool ok = model.CalculateProfile(profile, o.latitude, o.n0, deltaN, o.frequency, o.percent, o.txHeight,
-                                         o.rxHeight);
-  const double rho = WaterVapourDensity(o.humidity, o.temperature, true);
-  const double gamma = SpecificAttenuation(o.frequency, o.pressure, o.temperature, rho);
-  const double gasLoss = gamma * profile.pathLength;
-  if (!ok) return pathTooShort(o.json, io);
-  const PathModelResults& results = model.results();
-  const LinkBudget budget = PathLinkBudgetOf(link, results, gasLoss, BoresightLinkGeometry(link, results));
-  if (o.json) {
-    nlohmann::json j = modelJson(model);
-    j["gasLoss"] = gasLoss;
-    j["rho"] = rho;
-    j["gamma"] = gamma;
-    j["range_km"] = profile.pathLength;
-    j["bearing_deg"] = nullptr;
-    if (o.link.given()) j["link"] = LinkJson(budget);
-    io.out << j.dump(2) << "\n";
-  } else {
-    io.out << text::GasLossText(gasLoss) << "\n";
-    printResults(model, gasLoss, io);
-    if (o.link.given()) PrintLinkBudget(budget, io.out);
+  r.choice = o.model.choice(r.link);
+  r.txHeight = o.txHeight;
+  r.rxHeight = o.rxHeight;
+  r.frequency = o.frequency;
+  r.percent = o.percent;
+  r.temperature = o.temperature;
+  r.pressure = o.pressure;
+  r.humidity = o.humidity;
+  r.kFactor = o.kFactor;
+  r.interpolate = o.interpolate;
+  r.terrain = o.terrain;
+  r.climate = o.climate;
+  if (!o.profileFile.empty()) {
+    if (mechanisms) return kExitOk;  // refused by the run, as it always was
+    r.supplied = true;
+    r.latitude = o.latitude;
+    r.n0 = o.n0;
+    r.deltaN = o.deltaN;
+    if (!ReadProfileCsv(o.profileFile, SuppliedProfileLimits(p452), r.profile, error)) {
+      io.err << "tarnvale-cli: " << error << "\n";
+      return kExitUsage;
+    }
+    return kExitOk;
   }
-  return kExitOk;
-}
-
-/// Sets up the session and the two ends; a status other than kExitOk ends the run.
-int prepare(const PathOptions& o, Session& session, CLocator& tx, CLocator& rx, Io& io) {
   const bool byRange = o.ends.rx.empty();
   if (o.ends.tx.empty() || (byRange && (o.rangeKm < 0 || o.bearingDeg < 0))) {
     io.err << "tarnvale-cli: give --tx and either --rx or --range and --bearing (or --profile FILE)\n";
     return kExitUsage;
   }
   EndsOptions ends = o.ends;
-  if (byRange) ends.rx = ends.tx;  // resolved below from the range and bearing
-  if (const int status = ResolveEnds(ends, tx, rx, io); status != kExitOk) return status;
-  if (byRange) {
-    rx = Session::ReceiverFromRangeBearing(tx, o.bearingDeg, o.rangeKm);
-    if (!rx.isValid()) {
-      io.err << "Invalid RX Locator\n";
-      return kExitInvalid;
-    }
-  }
-  session.interpolateHeights = o.interpolate;
-  if (session.CreateDataObjects(o.terrain) != StartupFailure::kNone) {
-    io.err << "tarnvale-cli: Initialisation Failure\n";
-    return kExitInvalid;
-  }
+  if (byRange) ends.rx = ends.tx;  // the receiver follows from the range and bearing
+  if (const int status = ResolveEnds(ends, r.tx, r.rx, io); status != kExitOk) return status;
+  r.byRange = byRange;
+  r.rangeKm = o.rangeKm;
+  r.bearingDeg = o.bearingDeg;
   return kExitOk;
 }
 
 }  // namespace
 
 int RunPath(const PathOptions& o, Io& io) {
-  if (o.model.isP452()) return RunPathP452(o, io);
-  if (!o.profileFile.empty()) return runSuppliedProfile(o, io);
-  Session session(o.climate);
-  if (o.link.given() && !linkRecord(o, session.link, io)) return kExitUsage;
-  CLocator tx, rx;
-  if (const int status = prepare(o, session, tx, rx, io); status != kExitOk) return status;
-  const CalculateOutcome outcome = session.CalculateEnds(tx, rx, fieldsFrom(o));
-  const CTerrain& model = *session.model();
-  const bool printLink = o.link.given() && outcome.linkBudget;
-  WarnMissingTiles(*session.terrain(), io);
-  WarnZoneMapProblem(*session.zones(), io);
-  if (!outcome.pathValid) return pathTooShort(o.json, io, session.terrain());
-  if (o.json) {
-    nlohmann::json j = modelJson(model);
-    j["climate_source"] = ClimateSourceName(outcome.climateSource);
-    j["missingTiles"] = MissingTilesJson(*session.terrain());
-    j["gasLoss"] = session.totalGasLoss;
-    j["rho"] = session.rho;
-    j["gamma"] = session.gamma;
-    j["range_km"] = session.rangeKm;
-    j["bearing_deg"] = session.bearingDeg;
-    j["startHeight"] = outcome.startHeight;
-    j["endHeight"] = outcome.endHeight;
-    if (printLink) j["link"] = LinkJson(*outcome.linkBudget);
-    io.out << j.dump(2) << "\n";
-  } else {
-    io.out << outcome.startHeight << "\n" << outcome.endHeight << "\n";
-    char line[128];
-    std::snprintf(line, sizeof line, "Range %s km, bearing %s degrees\n", outcome.range->c_str(),
-                  outcome.bearing->c_str());
-    io.out << line << "Water vapour density " << *outcome.rho << "\n" << *outcome.gasLoss << "\n";
-    printResults(model, session.totalGasLoss, io);
-    if (!outcome.climateStatus.empty()) io.out << outcome.climateStatus << "\n";
-    if (printLink) PrintLinkBudget(*outcome.linkBudget, io.out);
-  }
-  return kExitOk;
+  PathRequest request;
+  if (const int status = requestFrom(o, false, request, io); status != kExitOk) return status;
+  PathRunOutput output{io.out, io.err, "tarnvale-cli: "};
+  return RunPathReport(request, o.json, output);
 }
 
 int RunMechanisms(const PathOptions& o, Io& io) {
-  if (!o.profileFile.empty()) {
-    io.err << "tarnvale-cli: mechanisms runs on two ends, not on a supplied profile\n";
-    return kExitUsage;
-  }
-  if (o.model.isP452()) return RunMechanismsP452(o, io);
-  Session session(o.climate);
-  CLocator tx, rx;
-  if (const int status = prepare(o, session, tx, rx, io); status != kExitOk) return status;
-  // The gaseous loss of the path, as Calculate leaves it before the chart is drawn.
-  const CalculateOutcome outcome = session.CalculateEnds(tx, rx, fieldsFrom(o));
-  if (!outcome.locationsValid) return kExitInvalid;
-  ModelInputs inputs;
-  inputs.frequency = o.frequency;
-  inputs.txHeight = o.txHeight;
-  inputs.rxHeight = o.rxHeight;
-  inputs.interpolate = o.interpolate;
-  const auto points = MechanismCurves(
-      ModelData{*session.model(), *session.terrain(), *session.zones(), session.climate()}, tx, rx, inputs);
-  const double gas = session.totalGasLoss;
-  bool any = false;
-  for (const MechanismPoint& p : points) any = any || p.ok;
-  WarnMissingTiles(*session.terrain(), io);
-  WarnZoneMapProblem(*session.zones(), io);
-  if (!any) return pathTooShort(o.json, io, session.terrain());
-  if (o.json) {
-    nlohmann::json j;
-    j["model"] = kClassicModelName;
-    j["gasLoss"] = gas;
-    j["climate_source"] = ClimateSourceName(outcome.climateSource);
-    j["missingTiles"] = MissingTilesJson(*session.terrain());
-    j["points"] = nlohmann::json::array();
-    for (const MechanismPoint& p : points) {
-      nlohmann::json point;
-      point["percent"] = p.percent;
-      point["ok"] = p.ok;
-      point["Diffraction"] = p.ok ? nlohmann::json(p.diffraction + gas) : nlohmann::json();
-      point["Troposcatter"] = p.ok ? nlohmann::json(p.troposcatter + gas) : nlohmann::json();
-      point["Ducting"] = p.ok ? nlohmann::json(p.ducting + gas) : nlohmann::json();
-      point["Overall"] = p.ok ? nlohmann::json(p.overall + gas) : nlohmann::json();
-      j["points"].push_back(point);
-    }
-    io.out << j.dump(2) << "\n";
-    return kExitOk;
-  }
-  io.out << "percent  Diffraction  Troposcatter  Ducting  Overall   (dB, gaseous loss included)\n";
-  for (const MechanismPoint& p : points) {
-    char line[160];
-    if (p.ok)
-      std::snprintf(line, sizeof line, "%7g  %11.2f  %12.2f  %7.2f  %7.2f\n", p.percent, p.diffraction + gas,
-                    p.troposcatter + gas, p.ducting + gas, p.overall + gas);
-    else
-      std::snprintf(line, sizeof line, "%7g  no valid path\n", p.percent);
-    io.out << line;
-  }
-  return kExitOk;
+  PathRequest request;
+  if (const int status = requestFrom(o, true, request, io); status != kExitOk) return status;
+  request.supplied = !o.profileFile.empty();
+  PathRunOutput output{io.out, io.err, "tarnvale-cli: "};
+  return RunMechanismsReport(request, o.json, output);
 }
 
 }  // namespace tarnvale::cli

@@ -362,5 +362,29 @@ TEST_F(P452Cli, MechanismsAreThePathAtEachPercentage) {
   }
 }
 
+TEST_F(P452Cli, ATerrainPathsBudgetLooksAlongItsGreatCircleUnderEitherModel) {
+  // A horizontal cut alone: the gain toward the receiver depends on the
+  // bearing only, so both models give the same one.
+  writeRidgeTerrain();
+  TempDir noClimate;
+  const std::string pattern = write("cut.csv", "azimuth_deg,attenuation_dB\n0,0\n90,10\n180,25\n270,10\n");
+  const std::vector<std::string> common = {"path", "--tx", "51.75 N 1.8 W", "--rx", "51.75 N 1.22 W", "--format",
+                                           "deg", "--terrain", dir.str(), "--climate", noClimate.str(), "--freq",
+                                           "1.2", "--pattern", pattern, "--azimuth", "45", "--tx-gain", "15",
+                                           "--json"};
+  auto gainToward = [&](const char* model) {
+    std::vector<std::string> args = common;
+    args.insert(args.end(), {"--model", model});
+    const auto r = RunCli(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return r.status == 0 ? nlohmann::json::parse(r.out)["link"]["tx_gain_toward_dBi"].get<double>() : 0.0;
+  };
+  const double classic = gainToward("classic");
+  EXPECT_DOUBLE_EQ(gainToward("p452-18"), classic);
+  // Due east is 45 degrees off boresight: 5 dB down, a little more for the
+  // great circle's bearing north of east.
+  EXPECT_NEAR(classic, 10.0, 0.2);
+}
+
 }  // namespace
 }  // namespace tarnvale

@@ -1,54 +1,44 @@
-// tarnvale-cli path --model p452-18: one path under ITU-R P.452-18, over the
-// terrain between two ends or over a supplied profile.
+// One path and its mechanism curves under ITU-R P.452-18, over the terrain
+// between two ends or over a supplied profile.
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
-#include "cli/Cli.h"
-#include "cli/Commands.h"
-#include "cli/LinkOptions.h"
-#include "cli/MissingTilesReport.h"
-#include "cli/ModelOptions.h"
 #include "climate/Zones.h"
 #include "model/ModelDriver.h"
 #include "model/P452Curves.h"
 #include "model/P452Model.h"
 #include "model/P452Path.h"
 #include "model/P452Values.h"
+#include "session/InputLimits.h"
 #include "session/LinkSetup.h"
+#include "session/PathRunParts.h"
+#include "session/Reports.h"
 #include "session/Session.h"
-#include "terrain/ProfileCsv.h"
 
-namespace tarnvale::cli {
+namespace tarnvale::pathrun {
 namespace {
 
 constexpr int kMinSamples = 4;
-// A supplied profile may be longer than a sampled one (ITU's own examples
-// reach 4252 points).
-constexpr std::size_t kMaxProfileSamples = 100000;
+const char* const kP452ModelName = PathModelName(PathModel::kP452v18);
 constexpr int kTerrainSlots = 9;  // tiles kept in memory, as the profile command keeps
 
-/// The link record of the options; false (a usage error told) when a
-/// pattern file cannot be used.
-bool linkRecordOf(const PathOptions& o, LinkRecord& link, Io& io) {
-  std::string error;
-  if (!o.link.given() || LinkRecordFrom(o.link, link, error)) return true;
-  io.err << "tarnvale-cli: " << error << "\n";
-  return false;
-}
-
-/// The radio figures of the options, with the antennas' peak gains of
-/// @p link; the profile, ends and climate come later.
-P452Inputs radioInputs(const PathOptions& o, const LinkRecord& link) {
+/// The radio figures of the request, with the antennas' peak gains of its
+/// link record; the profile, ends and climate come later.
+P452Inputs radioInputs(const PathRequest& o) {
   P452Inputs in;
   in.f = o.frequency;
   in.p = o.percent;
   in.htg = o.txHeight;
   in.hrg = o.rxHeight;
-  ApplyModelChoice(o.model.choice(link), in);
+  ModelChoice choice = o.choice;
+  choice.txGainDbi = o.link.tx.peakGainDbi();
+  choice.rxGainDbi = o.link.rx.peakGainDbi();
+  ApplyModelChoice(choice, in);
   in.press = o.pressure;
   in.temp = o.temperature;
   return in;
@@ -56,22 +46,14 @@ P452Inputs radioInputs(const PathOptions& o, const LinkRecord& link) {
 
 /// The supplied profile: its zones in the program's codes, its clutter_m
 /// column or the clutter height on land, the centre at --lat.
-int readProfile(const PathOptions& o, P452Inputs& in, Io& io) {
-  ProfileCsvLimits limits;
-  limits.maxSamples = kMaxProfileSamples;
-  limits.maxLengthKm = kRangeLimits.max;
-  ProfileColumns table;
-  std::string message;
-  if (!ReadProfileCsv(o.profileFile, limits, table, message)) {
-    io.err << "tarnvale-cli: " << message << "\n";
-    return kExitUsage;
-  }
+int readProfile(const PathRequest& o, P452Inputs& in, PathRunOutput& io) {
+  const ProfileColumns& table = o.profile;
   const int n = static_cast<int>(table.dist.size());
-  if (!P452ProfileInputs(table.dist.data(), table.height.data(), table.zone.data(), n, o.model.clutterHeight,
-                         o.model.dct, o.model.dcr, in)) {
-    io.err << "tarnvale-cli: --model " << kP452ModelName << " needs a profile of at least " << kMinSamples
+  if (!P452ProfileInputs(table.dist.data(), table.height.data(), table.zone.data(), n, o.choice.clutterHeightM,
+                         o.choice.dctOrZones(), o.choice.dcrOrZones(), in)) {
+    io.err << io.prefix << "--model " << kP452ModelName << " needs a profile of at least " << kMinSamples
            << " samples\n";
-    return kExitUsage;
+    return kPathRunUsage;
   }
   if (!table.clutter.empty()) in.R = table.clutter;
   in.centreGiven = true;
@@ -79,11 +61,11 @@ int readProfile(const PathOptions& o, P452Inputs& in, Io& io) {
   in.phim_e = std::numeric_limits<double>::quiet_NaN();
   in.N0 = o.n0;
   in.DN = o.kFactor > 0.0 ? DeltaNForKFactor(o.kFactor) : o.deltaN;
-  return kExitOk;
+  return kPathRunOk;
 }
 
-int tooShort(const PathOptions& o, const char* message, const CSRTM* terrain, Io& io) {
-  if (o.json) {
+int tooShort(bool json, const char* message, const CSRTM* terrain, PathRunOutput& io) {
+  if (json) {
     nlohmann::json j;
     j["ok"] = false;
     j["model"] = kP452ModelName;
@@ -93,14 +75,15 @@ int tooShort(const PathOptions& o, const char* message, const CSRTM* terrain, Io
   } else {
     io.out << message << "\n";
   }
-  return kExitInvalid;
+  return kPathRunInvalid;
 }
 
-void printJson(const P452Results& r, const PathOptions& o, const CSRTM* terrain, const LinkBudget* budget, Io& io) {
+void printJson(const P452Results& r, const PathRequest& o, const CSRTM* terrain, const LinkBudget* budget,
+               PathRunOutput& io) {
   nlohmann::json j;
   j["ok"] = true;
   j["model"] = kP452ModelName;
-  j["polarisation"] = o.model.polarisation;
+  j["polarisation"] = PolarisationName(o.choice.polarisation);
   for (const P452Value& v : P452ValueList(r))
     j[v.name] = std::isfinite(v.value) ? nlohmann::json(v.value) : nlohmann::json();
   j["pathtype"] = P452PathTypeName(r);
@@ -109,7 +92,7 @@ void printJson(const P452Results& r, const PathOptions& o, const CSRTM* terrain,
   io.out << j.dump(2) << "\n";
 }
 
-void printText(const P452Results& r, const P452Inputs& in, Io& io) {
+void printText(const P452Results& r, const P452Inputs& in, PathRunOutput& io) {
   char line[256];
   std::snprintf(line, sizeof line, "ITU-R P.452-18, %s polarisation, %g GHz, %g %% of time, %s path\n",
                 in.polarisation == P452Polarisation::kVertical ? "vertical" : "horizontal", in.f, in.p,
@@ -137,69 +120,71 @@ void printText(const P452Results& r, const P452Inputs& in, Io& io) {
 
 /// The inputs of the terrain path between the ends of @p o: its profile as
 /// `tarnvale-cli profile` samples it and the climate at its centre (the
-/// radio figures of @p in are left as they are). @p terrain receives the
-/// store the run read.
-int terrainInputs(const PathOptions& o, P452Inputs& in, std::unique_ptr<CSRTM>& terrain, bool& climateFound,
-                  Io& io) {
-  const bool byRange = o.ends.rx.empty();
-  if (o.ends.tx.empty() || (byRange && (o.rangeKm < 0 || o.bearingDeg < 0))) {
-    io.err << "tarnvale-cli: give --tx and either --rx or --range and --bearing (or --profile FILE)\n";
-    return kExitUsage;
-  }
-  EndsOptions ends = o.ends;
-  if (byRange) ends.rx = ends.tx;  // resolved below from the range and bearing
-  CLocator tx, rx;
-  if (const int status = ResolveEnds(ends, tx, rx, io); status != kExitOk) return status;
-  if (byRange) {
+/// radio figures of @p in are left as they are). @p rx receives the
+/// receiver, @p terrain the store the run read.
+int terrainInputs(const PathRequest& o, bool json, P452Inputs& in, CLocator& rx, std::unique_ptr<CSRTM>& terrain,
+                  bool& climateFound, PathRunOutput& io) {
+  const CLocator& tx = o.tx;
+  rx = o.rx;
+  if (o.byRange) {
     rx = Session::ReceiverFromRangeBearing(tx, o.bearingDeg, o.rangeKm);
     if (!rx.isValid()) {
       io.err << "Invalid RX Locator\n";
-      return kExitInvalid;
+      return kPathRunInvalid;
     }
   }
   terrain = std::make_unique<CSRTM>(kTerrainSlots, o.terrain);
   if (!terrain->isValid()) {
-    io.err << "tarnvale-cli: Initialisation Failure\n";
-    return kExitInvalid;
+    io.err << io.prefix << "Initialisation Failure\n";
+    return kPathRunInvalid;
   }
   const CZONES zones(o.terrain);
   const CRefractivity climate{std::filesystem::path(o.climate)};
   P452PathOptions options;
   options.interpolate = o.interpolate;
-  options.clutterHeight = o.model.clutterHeight;
-  options.dct = o.model.dct;
-  options.dcr = o.model.dcr;
+  options.clutterHeight = o.choice.clutterHeightM;
+  options.dct = o.choice.dctOrZones();
+  options.dcr = o.choice.dcrOrZones();
   options.kFactor = o.kFactor;
   TerrainProfile profile;
   const bool sampled = P452PathInputs(*terrain, zones, climate, tx, rx, options, profile, in, &climateFound);
-  WarnMissingTiles(*terrain, io);
-  WarnZoneMapProblem(zones, io);
-  if (!sampled) return tooShort(o, "Path too short", terrain.get(), io);
-  return kExitOk;
+  WarnMissingTiles(*terrain, io.err, io.prefix);
+  WarnZoneMapProblem(zones, io.err, io.prefix);
+  if (!sampled) return tooShort(json, "Path too short", terrain.get(), io);
+  return kPathRunOk;
+}
+
+/// Tells the bounds problem of the request's frequency and @p percent.
+bool withinBounds(const PathRequest& o, double percent, PathRunOutput& io) {
+  const std::string problem = P452BoundsProblem(o.frequency, percent);
+  if (problem.empty()) return true;
+  io.err << io.prefix << problem << "\n";
+  return false;
 }
 
 }  // namespace
 
-int RunPathP452(const PathOptions& o, Io& io) {
-  if (const int status = CheckP452Radio(o.frequency, o.percent, io); status != kExitOk) return status;
-  LinkRecord link;
-  if (!linkRecordOf(o, link, io)) return kExitUsage;
+int RunP452Path(const PathRequest& o, bool json, PathRunOutput& io) {
+  if (!withinBounds(o, o.percent, io)) return kPathRunUsage;
+  const LinkRecord& link = o.link;
   // The gains toward the horizon troposcatter couples through: the peak
   // gains until the horizon rays are known.
-  P452Inputs in = radioInputs(o, link);
+  P452Inputs in = radioInputs(o);
   std::unique_ptr<CSRTM> terrain;
-  CLocator tx, rx;
-  if (!o.profileFile.empty()) {
-    if (const int status = readProfile(o, in, io); status != kExitOk) return status;
+  const CLocator& tx = o.tx;
+  CLocator rx;
+  if (o.supplied) {
+    if (const int status = readProfile(o, in, io); status != kPathRunOk) return status;
   } else {
     bool climateFound = false;
-    if (const int status = terrainInputs(o, in, terrain, climateFound, io); status != kExitOk) return status;
+    if (const int status = terrainInputs(o, json, in, rx, terrain, climateFound, io); status != kPathRunOk)
+      return status;
   }
   P452Model model;
   P452Results results;
-  if (!model.Calculate(in, results)) return tooShort(o, results.error, terrain.get(), io);
+  if (!model.Calculate(in, results)) return tooShort(json, results.error, terrain.get(), io);
   LinkBudget budget;
-  if (o.link.given()) {
+  if (o.linkGiven) {
     const auto budgetOf = [&] {
       const LinkGeometry geometry = terrain ? PathLinkGeometry(tx, rx, results.theta_t, results.theta_r)
                                             : BoresightLinkGeometry(link, results.theta_t, results.theta_r);
@@ -213,38 +198,38 @@ int RunPathP452(const PathOptions& o, Io& io) {
         (budget.txGainTowardDbi != in.Gt || budget.rxGainTowardDbi != in.Gr)) {
       in.Gt = budget.txGainTowardDbi;
       in.Gr = budget.rxGainTowardDbi;
-      if (!model.Calculate(in, results)) return tooShort(o, results.error, terrain.get(), io);
+      if (!model.Calculate(in, results)) return tooShort(json, results.error, terrain.get(), io);
       budget = budgetOf();
     }
   }
-  const LinkBudget* shown = o.link.given() ? &budget : nullptr;
-  if (o.json) {
+  const LinkBudget* shown = o.linkGiven ? &budget : nullptr;
+  if (json) {
     printJson(results, o, terrain.get(), shown, io);
   } else {
     printText(results, in, io);
     if (shown) PrintLinkBudget(*shown, io.out);
   }
-  return kExitOk;
+  return kPathRunOk;
 }
 
-int RunMechanismsP452(const PathOptions& o, Io& io) {
+int RunP452Mechanisms(const PathRequest& o, bool json, PathRunOutput& io) {
   // The ten percentages lie within the model's bounds; the frequency must too.
-  if (const int status = CheckP452Radio(o.frequency, kP452MaxPercent, io); status != kExitOk) return status;
-  LinkRecord link;
-  if (!linkRecordOf(o, link, io)) return kExitUsage;
-  P452Inputs in = radioInputs(o, link);
+  if (!withinBounds(o, kP452MaxPercent, io)) return kPathRunUsage;
+  P452Inputs in = radioInputs(o);
   std::unique_ptr<CSRTM> terrain;
+  CLocator rx;
   bool climateFound = false;
-  if (const int status = terrainInputs(o, in, terrain, climateFound, io); status != kExitOk) return status;
+  if (const int status = terrainInputs(o, json, in, rx, terrain, climateFound, io); status != kPathRunOk)
+    return status;
   P452Model model;
   const auto points = P452MechanismCurves(model, in);
   bool any = false;
   for (const MechanismPoint& p : points) any = any || p.ok;
-  if (!any) return tooShort(o, "Path too short", terrain.get(), io);
-  if (o.json) {
+  if (!any) return tooShort(json, "Path too short", terrain.get(), io);
+  if (json) {
     nlohmann::json j;
     j["model"] = kP452ModelName;
-    j["polarisation"] = o.model.polarisation;
+    j["polarisation"] = PolarisationName(o.choice.polarisation);
     j["climate_source"] = climateFound ? "maps" : "default";
     j["N0"] = in.N0;
     j["DN"] = in.DN;
@@ -260,7 +245,7 @@ int RunMechanismsP452(const PathOptions& o, Io& io) {
       j["points"].push_back(point);
     }
     io.out << j.dump(2) << "\n";
-    return kExitOk;
+    return kPathRunOk;
   }
   char line[160];
   std::snprintf(line, sizeof line, "ITU-R P.452-18, %s polarisation, %g GHz, N0 %.2f, DN %.3f (%s)\n",
@@ -277,7 +262,23 @@ int RunMechanismsP452(const PathOptions& o, Io& io) {
       std::snprintf(line, sizeof line, "%7g  no valid path\n", p.percent);
     io.out << line;
   }
-  return kExitOk;
+  return kPathRunOk;
 }
 
-}  // namespace tarnvale::cli
+}  // namespace tarnvale::pathrun
+
+namespace tarnvale {
+
+std::string P452BoundsProblem(double frequencyGHz, double percent) {
+  const char* const kP452ModelName = PathModelName(PathModel::kP452v18);
+  std::ostringstream message;
+  if (frequencyGHz < kP452MinFrequencyGHz || frequencyGHz > kP452MaxFrequencyGHz)
+    message << "--model " << kP452ModelName << " takes frequencies from " << kP452MinFrequencyGHz << " to "
+            << kP452MaxFrequencyGHz << " GHz, not " << frequencyGHz;
+  else if (percent < kP452MinPercent || percent > kP452MaxPercent)
+    message << "--model " << kP452ModelName << " takes time percentages from " << kP452MinPercent << " to "
+            << kP452MaxPercent << " %, not " << percent;
+  return message.str();
+}
+
+}  // namespace tarnvale

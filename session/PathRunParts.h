@@ -1,0 +1,16 @@
+#pragma once
+// The P.452-18 half of the path runs (PathRunP452.cpp), which RunPathReport
+// and RunMechanismsReport hand a P.452-18 request to.
+#include <cstddef>
+
+#include "session/PathRun.h"
+
+namespace tarnvale::pathrun {
+
+/// Most samples of a supplied profile under P.452-18.
+inline constexpr std::size_t kP452MaxProfileSamples = 100000;
+
+int RunP452Path(const PathRequest& request, bool json, PathRunOutput& output);
+int RunP452Mechanisms(const PathRequest& request, bool json, PathRunOutput& output);
+
+}  // namespace tarnvale::pathrun
