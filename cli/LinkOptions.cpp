@@ -3,10 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cmath>
 #include <cstdio>
-#include <nlohmann/json.hpp>
 
-#include "link/LinkUnits.h"
-#include "link/PatternReader.h"
 #include "session/LinkSetup.h"
 
 namespace tarnvale::cli {
@@ -29,52 +26,14 @@ CLI::Validator numberWithin(const InputLimits& limits, const char* what) {
 }
 
 CLI::Validator powerText() {
-  return CLI::Validator(
-      [](std::string& input) -> std::string {
-        double dBm = 0.0;
-        std::string why;
-        if (!ParsePower(input, dBm, &why)) return why;
-        if (dBm < kTxPowerLimits.min || dBm > kTxPowerLimits.max) {
-          char message[128];
-          std::snprintf(message, sizeof message, "power must be from %g to %g dBm", kTxPowerLimits.min,
-                        kTxPowerLimits.max);
-          return message;
-        }
-        return {};
-      },
-      "POWER (10W, 500mW, 40dBm, -3dBW)");
+  return CLI::Validator([](std::string& input) { return PowerTextProblem(input); }, "POWER (10W, 500mW, 40dBm, -3dBW)");
 }
 
 CLI::Validator gainText() {
-  return CLI::Validator(
-      [](std::string& input) -> std::string {
-        double dBi = 0.0;
-        std::string why;
-        if (!ParseGain(input, dBi, &why)) return why;
-        if (dBi < kAntennaGainLimits.min || dBi > kAntennaGainLimits.max) {
-          char message[128];
-          std::snprintf(message, sizeof message, "gain must be from %g to %g dBi", kAntennaGainLimits.min,
-                        kAntennaGainLimits.max);
-          return message;
-        }
-        return {};
-      },
-      "GAIN (dBi, or 12dBd)");
-}
-
-bool loadPattern(const std::string& path, LinkAntenna& antenna, std::string& error) {
-  if (path.empty()) return true;
-  if (!LoadPatternFile(path, antenna.pattern, error)) return false;
-  antenna.patternPath = path;
-  return true;
+  return CLI::Validator([](std::string& input) { return GainTextProblem(input); }, "GAIN (dBi, or 12dBd)");
 }
 
 }  // namespace
-
-bool LinkOptions::given() const {
-  return !power.empty() || !txGain.empty() || !rxGain.empty() || txFeederLoss || rxFeederLoss ||
-         !txPattern.empty() || !rxPattern.empty() || txAzimuth || txDowntilt || rxAzimuth || rxDowntilt || threshold;
-}
 
 void AddLinkOptions(CLI::App* cmd, LinkOptions& o, LinkOptionSet set) {
   cmd->add_option("--tx-gain", o.txGain,
@@ -109,25 +68,6 @@ void AddLinkOptions(CLI::App* cmd, LinkOptions& o, LinkOptionSet set) {
       ->needs(rxAzimuth);
   cmd->add_option("--threshold", o.threshold, "receiver threshold (sensitivity) the margin is taken against, dBm")
       ->check(numberWithin(kThresholdLimits, "--threshold"));
-}
-
-bool LinkRecordFrom(const LinkOptions& o, LinkRecord& record, std::string& error) {
-  LinkRecord r;
-  double value = 0.0;
-  if (!o.power.empty() && ParsePower(o.power, value)) r.powerDbm = value;
-  if (!o.txGain.empty() && ParseGain(o.txGain, value)) r.tx.gainDbi = value;
-  if (!o.rxGain.empty() && ParseGain(o.rxGain, value)) r.rx.gainDbi = value;
-  r.tx.feederLossDb = o.txFeederLoss.value_or(0.0);
-  r.rx.feederLossDb = o.rxFeederLoss.value_or(0.0);
-  r.tx.azimuthDeg = o.txAzimuth.value_or(0.0);
-  r.tx.downtiltDeg = o.txDowntilt.value_or(0.0);
-  r.rxPointsAtTx = !o.rxAzimuth;
-  r.rx.azimuthDeg = o.rxAzimuth.value_or(0.0);
-  r.rx.downtiltDeg = o.rxDowntilt.value_or(0.0);
-  if (o.threshold) r.rxThresholdDbm = *o.threshold;
-  if (!loadPattern(o.txPattern, r.tx, error) || !loadPattern(o.rxPattern, r.rx, error)) return false;
-  record = std::move(r);
-  return true;
 }
 
 }  // namespace tarnvale::cli

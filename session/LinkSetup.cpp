@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <tuple>
+#include <utility>
 
 #include "geo/Path.h"
 #include "link/LinkConstants.h"
 #include "link/LinkUnits.h"
+#include "link/PatternReader.h"
 #include "text/Format.h"
 
 namespace tarnvale {
@@ -112,6 +116,97 @@ std::vector<LinkBudgetLine> LinkBudgetLines(const LinkBudget& b, bool micro) {
           {"Received power", decibels(b.receivedDbm, "dBm")},
           {"Field strength", decibels(b.fieldDbuVPerM, fieldUnit)},
           {"Margin", decibels(b.marginDb, "dB")}};
+}
+
+bool LinkInputs::given() const {
+  return !power.empty() || !txGain.empty() || !rxGain.empty() || txFeederLoss || rxFeederLoss ||
+         !txPattern.empty() || !rxPattern.empty() || txAzimuth || txDowntilt || rxAzimuth || rxDowntilt || threshold;
+}
+
+std::string PowerTextProblem(const std::string& text) {
+  double dBm = 0.0;
+  std::string why;
+  if (!ParsePower(text, dBm, &why)) return why;
+  if (dBm < kTxPowerLimits.min || dBm > kTxPowerLimits.max) {
+    char message[128];
+    std::snprintf(message, sizeof message, "power must be from %g to %g dBm", kTxPowerLimits.min,
+                  kTxPowerLimits.max);
+    return message;
+  }
+  return {};
+}
+
+std::string GainTextProblem(const std::string& text) {
+  double dBi = 0.0;
+  std::string why;
+  if (!ParseGain(text, dBi, &why)) return why;
+  if (dBi < kAntennaGainLimits.min || dBi > kAntennaGainLimits.max) {
+    char message[128];
+    std::snprintf(message, sizeof message, "gain must be from %g to %g dBi", kAntennaGainLimits.min,
+                  kAntennaGainLimits.max);
+    return message;
+  }
+  return {};
+}
+
+namespace {
+
+/// Why @p value (named @p what) lies outside @p limits; empty when it does not.
+std::string outside(const std::optional<double>& value, const InputLimits& limits, const char* what) {
+  if (!value || (*value >= limits.min && *value <= limits.max)) return {};
+  char message[160];
+  std::snprintf(message, sizeof message, "%s must be a number from %g to %g, not '%g'", what, limits.min, limits.max,
+                *value);
+  return message;
+}
+
+bool loadPattern(const std::string& path, LinkAntenna& antenna, std::string& error) {
+  if (path.empty()) return true;
+  if (!LoadPatternFile(path, antenna.pattern, error)) return false;
+  antenna.patternPath = path;
+  return true;
+}
+
+}  // namespace
+
+bool LinkRecordFrom(const LinkInputs& in, LinkRecord& record, std::string& error) {
+  const std::pair<const std::optional<double>*, std::pair<const InputLimits*, const char*>> numbers[] = {
+      {&in.txFeederLoss, {&kFeederLossLimits, "--tx-feeder-loss"}},
+      {&in.rxFeederLoss, {&kFeederLossLimits, "--rx-feeder-loss"}},
+      {&in.txAzimuth, {&kAntennaAzimuthLimits, "--azimuth"}},
+      {&in.txDowntilt, {&kDowntiltLimits, "--downtilt"}},
+      {&in.rxAzimuth, {&kAntennaAzimuthLimits, "--rx-azimuth"}},
+      {&in.rxDowntilt, {&kDowntiltLimits, "--rx-downtilt"}},
+      {&in.threshold, {&kThresholdLimits, "--threshold"}}};
+  for (const auto& [value, check] : numbers)
+    if (std::string why = outside(*value, *check.first, check.second); !why.empty()) {
+      error = std::move(why);
+      return false;
+    }
+  for (const auto& [text, name, problem] :
+       {std::tuple{&in.power, "--power", &PowerTextProblem}, std::tuple{&in.txGain, "--tx-gain", &GainTextProblem},
+        std::tuple{&in.rxGain, "--rx-gain", &GainTextProblem}})
+    if (!text->empty())
+      if (std::string why = problem(*text); !why.empty()) {
+        error = std::string(name) + ": " + why;
+        return false;
+      }
+  LinkRecord r;
+  double value = 0.0;
+  if (!in.power.empty() && ParsePower(in.power, value)) r.powerDbm = value;
+  if (!in.txGain.empty() && ParseGain(in.txGain, value)) r.tx.gainDbi = value;
+  if (!in.rxGain.empty() && ParseGain(in.rxGain, value)) r.rx.gainDbi = value;
+  r.tx.feederLossDb = in.txFeederLoss.value_or(0.0);
+  r.rx.feederLossDb = in.rxFeederLoss.value_or(0.0);
+  r.tx.azimuthDeg = in.txAzimuth.value_or(0.0);
+  r.tx.downtiltDeg = in.txDowntilt.value_or(0.0);
+  r.rxPointsAtTx = !in.rxAzimuth;
+  r.rx.azimuthDeg = in.rxAzimuth.value_or(0.0);
+  r.rx.downtiltDeg = in.rxDowntilt.value_or(0.0);
+  if (in.threshold) r.rxThresholdDbm = *in.threshold;
+  if (!loadPattern(in.txPattern, r.tx, error) || !loadPattern(in.rxPattern, r.rx, error)) return false;
+  record = std::move(r);
+  return true;
 }
 
 }  // namespace tarnvale

@@ -2,6 +2,7 @@
 // The link budget as the window and the command line both set it up: the
 // limits of its fields, the geometry of a calculated path, the loss the
 // budget starts from, and the lines that show the budget.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,35 @@ inline constexpr InputLimits kAntennaGainLimits{"AntennaGain", -50.0, 80.0, 2}; 
 inline constexpr InputLimits kAntennaAzimuthLimits{"Azimuth", 0.0, 360.0, 1};      ///< degrees true
 inline constexpr InputLimits kDowntiltLimits{"Downtilt", -90.0, 90.0, 1};          ///< degrees, positive down
 inline constexpr InputLimits kThresholdLimits{"Threshold", -300.0, 100.0, 1};      ///< dBm
+
+/// The link budget's inputs as a user types them (the command line's options,
+/// the Python module's keywords). Unset ones keep LinkRecord's defaults (1 W,
+/// no feeder loss, 0 dBi or the pattern's GAIN, threshold -100 dBm).
+struct LinkInputs {
+  std::string power;            ///< "10W", "500mW", "40dBm", "-3dBW"
+  std::string txGain, rxGain;   ///< dBi, or a number followed by dBd
+  std::optional<double> txFeederLoss, rxFeederLoss;  ///< dB
+  std::string txPattern, rxPattern;                  ///< pattern files (.msi, .pln, .txt, .csv)
+  std::optional<double> txAzimuth, txDowntilt;       ///< degrees true; degrees, positive down
+  /// Given: the receiving antenna keeps this azimuth (and rxDowntilt) instead
+  /// of pointing at the transmitter.
+  std::optional<double> rxAzimuth, rxDowntilt;
+  std::optional<double> threshold;  ///< dBm
+
+  /// True when any input was given: a path's report then holds the budget.
+  bool given() const;
+};
+
+/// Why a power text cannot be used (not read, or outside kTxPowerLimits):
+/// empty when it can. The same for a gain text and kAntennaGainLimits.
+std::string PowerTextProblem(const std::string& text);
+std::string GainTextProblem(const std::string& text);
+
+/// The record of @p inputs, with the pattern files read and every value
+/// checked against the fields' limits.
+/// @param[out] error why not: "PATH: line N: why" for a pattern file, or the
+///   value's problem ("--tx-feeder-loss must be a number from 0 to 100, not '-1'")
+bool LinkRecordFrom(const LinkInputs& inputs, LinkRecord& record, std::string& error);
 
 /// The loss L a path's budget starts from: the Results group's total, the
 /// basic transmission loss Lb with the gaseous loss of the path (dB).
