@@ -12,6 +12,7 @@
 
 #include "climate/Zones.h"
 #include "exports/GdalModule.h"
+#include "exports/MapExport.h"
 
 namespace py = pybind11;
 
@@ -25,7 +26,10 @@ constexpr auto kReportEvery = std::chrono::milliseconds(50);
 
 }  // namespace
 
-py::array_t<float> CoverageResult::lossArray() const {
+namespace {
+
+/// @p field (the engine's column-major values) as an n x n float32 array.
+py::array_t<float> northFirst(const CoverageValues& values, const std::vector<double>& field) {
   const int n = values.n;
   py::array_t<float> array({n, n});
   auto out = array.mutable_unchecked<2>();
@@ -34,10 +38,18 @@ py::array_t<float> CoverageResult::lossArray() const {
   for (int k = 0; k < n; ++k)
     for (int j = 0; j < n; ++j) {
       const std::size_t i = values.index(j, k);
-      out(k, j) = values.state[i] == PointState::Ok ? static_cast<float>(values.loss[i])
+      out(k, j) = values.state[i] == PointState::Ok ? static_cast<float>(field[i])
                                                     : std::numeric_limits<float>::quiet_NaN();
     }
   return array;
+}
+
+}  // namespace
+
+py::array_t<float> CoverageResult::lossArray() const { return northFirst(values, values.loss); }
+
+py::array_t<float> CoverageResult::valuesArray() const {
+  return northFirst(values, job.quantity == LinkQuantity::Loss ? values.loss : values.quantity);
 }
 
 py::tuple CoverageResult::transform() const {
@@ -50,7 +62,7 @@ void CoverageResult::toGeoTiff(const std::string& path) const {
   bool written = false;
   {
     py::gil_scoped_release free;
-    written = gdal::WriteCoverageGeoTiff(path, job.grid, values, error, metadata);
+    written = gdal::WriteCoverageGeoTiff(path, job.grid, values, error, metadata, CoverageBandFor(job.quantity));
   }
   if (!written) throw std::runtime_error(error);
 }

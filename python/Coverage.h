@@ -23,6 +23,8 @@ struct CoverageResult {
   /// The values (dB), n x n float32, row 0 the northern row, column 0 the
   /// western; NaN where the point has no value.
   pybind11::array_t<float> lossArray() const;
+  /// The job's quantity likewise (the loss for a loss map).
+  pybind11::array_t<float> valuesArray() const;
   /// The GDAL geotransform of the map's GeoTIFF: pixel centres on the points.
   pybind11::tuple transform() const;
   /// Writes the GeoTIFF the command line writes for the same inputs.

@@ -12,6 +12,8 @@
 #include "geo/LocationText.h"
 #include "python/Convert.h"
 #include "python/Coverage.h"
+#include "python/Options.h"
+#include "python/Paths.h"
 #include "session/CoverageSetup.h"
 #include "session/PathProfile.h"
 #include "session/Reports.h"
@@ -22,46 +24,6 @@ using namespace py::literals;
 
 namespace tarnvale::python {
 namespace {
-
-/// The InputFormat code of a format name as the command line takes it
-/// ("loc", "ngr", "deg", "dms"; any case), or -1 for None: the first format
-/// that reads the text.
-int FormatCode(const std::optional<std::string>& name) {
-  if (!name) return -1;
-  std::string lower = *name;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  const auto& names = FormatNames();
-  const auto found = names.find(lower);
-  if (found == names.end()) throw py::value_error("format must be one of loc, ngr, deg, dms, not '" + *name + "'");
-  return found->second;
-}
-
-/// An end of a path: a location text, or a (latitude, longitude) pair.
-CLocator End(const py::handle& where, const std::optional<std::string>& format, const char* invalid) {
-  if (py::isinstance<py::str>(where)) {
-    const CLocator location = LocationIn(where.cast<std::string>(), FormatCode(format));
-    if (!location.isValid()) throw py::value_error(invalid);
-    return location;
-  }
-  try {
-    const auto pair = where.cast<std::pair<double, double>>();
-    const CLocator location(pair.first, pair.second);
-    if (!location.isValid()) throw py::value_error(invalid);
-    return location;
-  } catch (const py::cast_error&) {
-    throw py::value_error(std::string(invalid) + ": give a location text or a (latitude, longitude) pair");
-  }
-}
-
-/// A data folder that must exist.
-std::string Folder(const std::string& path, const char* what) {
-  std::error_code error;
-  if (!std::filesystem::is_directory(path.empty() ? "." : path, error)) {
-    PyErr_SetString(PyExc_FileNotFoundError, (std::string(what) + " folder not found: " + path).c_str());
-    throw py::error_already_set();
-  }
-  return path;
-}
 
 py::dict Locate(const std::string& text, const std::optional<std::string>& format) {
   return ToPython(LocateReport(LocationIn(text, FormatCode(format))));
@@ -102,7 +64,21 @@ CoverageResult Coverage(const py::object& tx, double rangeKm, int resolution, in
                         std::optional<double> kFactor, const std::string& terrain,
                         const std::optional<std::string>& climate, std::optional<double> n0,
                         std::optional<double> deltaN, std::optional<int> threads, const py::object& progress,
-                        const std::optional<std::string>& format) {
+                        const std::optional<std::string>& format, const py::kwargs& kwargs) {
+  Keywords k(kwargs);
+  ModelChoice choice;
+  TakeModel(k, choice);
+  const LinkInputs linkInputs = TakeLink(k, false);
+  const auto quantityName = k.text("quantity");
+  k.finish("coverage");
+  LinkQuantity quantity = LinkQuantity::Loss;
+  if (quantityName && !ParseLinkQuantity(*quantityName, quantity))
+    throw py::value_error("quantity must be one of loss, power, field, margin, not '" + *quantityName + "'");
+  const LinkRecord link = LinkRecordOf(linkInputs);
+  choice.txGainDbi = link.tx.peakGainDbi();
+  choice.rxGainDbi = link.rx.peakGainDbi();
+  if (choice.isP452())
+    if (const std::string problem = P452BoundsProblem(freq, percent); !problem.empty()) throw py::value_error(problem);
   CoverageRequest request;
   request.transmitter = End(tx, format, "Invalid TX Locator");
   request.rangeKm = rangeKm;
@@ -117,6 +93,9 @@ CoverageResult Coverage(const py::object& tx, double rangeKm, int resolution, in
   request.radio.temperature = temperature;
   request.radio.pressure = pressure;
   request.radio.humidity = humidity;
+  request.radio.modelChoice = choice;
+  request.quantity = quantity;
+  request.link = link;
   request.terrainDirectory = Folder(terrain, "terrain");
   const CRefractivity maps(climate ? std::filesystem::path(Folder(*climate, "climate"))
                                    : std::filesystem::current_path());
@@ -163,6 +142,8 @@ that reads it. Returns a dict: valid, latitude and longitude (degrees), loc, ngr
 deg, dms (texts), easting and northing (National Grid, whole m; 0 off the grid);
 an unreadable text gives valid False and None for the rest.)");
 
+  AddPathFunctions(m);
+
   m.def("profile", &Profile, "tx"_a, "rx"_a, py::kw_only(), "terrain"_a = ".", "climate"_a = py::none(),
         "interpolate"_a = false, "coverage"_a = false, "k_factor"_a = py::none(), "format"_a = py::none(),
         R"(The sampled terrain profile of a path, as `tarnvale-cli profile` prints it.
@@ -181,6 +162,14 @@ path_length_km, k_factor, tx and rx (latitude, longitude) and missing_tiles.)");
       .def_property_readonly("loss", &CoverageResult::lossArray,
                              R"(Loss of every point (dB, gaseous loss included): a 2-D float32 array, row 0
 the northern row, column 0 the western, NaN where there is no value.)")
+      .def_property_readonly("values", &CoverageResult::valuesArray,
+                             R"(The map's quantity at every point, in its unit (see .quantity and .unit):
+the loss (dB) as .loss for a loss map, else the received power (dBm), field
+strength (dBuV/m) or margin (dB); the same layout as .loss.)")
+      .def_property_readonly("quantity", [](const CoverageResult& r) { return std::string(LinkQuantityName(r.job.quantity)); },
+                             "What .values holds: \"loss\", \"power\", \"field\" or \"margin\".")
+      .def_property_readonly("unit", [](const CoverageResult& r) { return std::string(LinkQuantityUnit(r.job.quantity)); },
+                             "The unit of .values.")
       .def_property_readonly("transform", &CoverageResult::transform,
                              R"(The GDAL geotransform of the map (degrees): (west, step, 0, north, 0, -step),
 pixel centres on the sample points, as the command line's GeoTIFF has it.)")
@@ -212,8 +201,10 @@ pressure (hPa), humidity (%) and k_factor (forced median factor) as for a path;
 terrain and climate: data folders; n0 and delta_n: the climate of every point
 (both given), else the maps at the transmitter, else 320 and 45; threads:
 workers (None: one per processor); progress: a callable progress(done, total)
-called from this thread about ten times a second.
+called from this thread about ten times a second; model and P.452-18's
+own inputs as for path; quantity ("loss", "power", "field" or "margin") with
+the link budget's keywords as for path.
 The interpreter is free while the map is computed; Ctrl+C stops it within
-100 ms (KeyboardInterrupt). Returns a Coverage: .loss, .transform, .crs,
-.to_geotiff(path).)");
+100 ms (KeyboardInterrupt). Returns a Coverage: .loss, .values, .transform,
+.crs, .to_geotiff(path).)");
 }

@@ -129,6 +129,58 @@ bool ReadProfileCsv(const std::string& file, const ProfileCsvLimits& limits, Pro
   return true;
 }
 
+bool CheckProfileColumns(ProfileColumns& c, const ProfileCsvLimits& limits, std::string& message) {
+  const std::size_t n = c.dist.size();
+  if (c.height.size() != n || c.zone.size() != n || (!c.clutter.empty() && c.clutter.size() != n)) {
+    message = "the profile's arrays must be of one length";
+    return false;
+  }
+  if (n < 3) {
+    message = "a profile needs at least 3 samples";
+    return false;
+  }
+  if (n > limits.maxSamples) {
+    message = "a profile holds at most " + std::to_string(limits.maxSamples) + " samples";
+    return false;
+  }
+  const auto at = [](std::size_t i, const std::string& what) { return "sample " + std::to_string(i + 1) + ": " + what; };
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!std::isfinite(c.dist[i]) || !std::isfinite(c.height[i])) {
+      message = at(i, "distance and height must be finite numbers");
+      return false;
+    }
+    if (c.zone[i] != zones::kSea && c.zone[i] != zones::kCoastalLand && c.zone[i] != zones::kInland) {
+      message = at(i, "the zone must be 1 (sea), 2 (coastal land) or 3 (inland)");
+      return false;
+    }
+    if (c.height[i] < limits.lowestHeightM || c.height[i] > limits.highestHeightM) {
+      message = at(i, "the height must lie between " + number(limits.lowestHeightM) + " and " +
+                          number(limits.highestHeightM) + " m");
+      return false;
+    }
+    if (!c.clutter.empty() && !(c.clutter[i] >= 0.0 && c.clutter[i] <= limits.highestClutterM)) {
+      message = at(i, "the clutter height must lie between 0 and " + number(limits.highestClutterM) + " m");
+      return false;
+    }
+    if (i > 0 && !(c.dist[i] > c.dist[i - 1])) {
+      message = at(i, "distances must increase");
+      return false;
+    }
+  }
+  const double first = c.dist[0];
+  for (double& x : c.dist) x -= first;
+  for (std::size_t i = 1; i < n; ++i)
+    if (!(c.dist[i] > c.dist[i - 1])) {
+      message = "the profile's distances are too close to tell apart";
+      return false;
+    }
+  if (c.dist[n - 1] > limits.maxLengthKm) {
+    message = "a profile covers at most " + number(limits.maxLengthKm) + " km";
+    return false;
+  }
+  return true;
+}
+
 bool ColumnsToProfile(const ProfileColumns& columns, TerrainProfile& profile) {
   const std::size_t n = columns.dist.size();
   if (n > static_cast<std::size_t>(TerrainProfile::kCapacity) || columns.height.size() != n ||

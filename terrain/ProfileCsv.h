@@ -42,6 +42,12 @@ struct ProfileCsvLimits {
 bool ReadProfileCsv(const std::string& file, const ProfileCsvLimits& limits, ProfileColumns& table,
                     std::string& message);
 
+/// Checks columns given as arrays (not read from a file) as ReadProfileCsv
+/// checks a file's lines, and moves the distances to start at 0. The four
+/// arrays must be of one length (clutter may be empty). Never throws.
+/// @param[out] message why not, naming the sample ("sample 12: distances must increase")
+bool CheckProfileColumns(ProfileColumns& columns, const ProfileCsvLimits& limits, std::string& message);
+
 /// @p columns as the classic model's profile: distances, heights and zones,
 /// n and the path length (the last distance). False, leaving @p profile as
 /// it was, for more samples than TerrainProfile::kCapacity.

@@ -1,6 +1,7 @@
 """coverage(): the command line's map as a NumPy array, a free interpreter,
 progress and Ctrl+C."""
 import _thread
+import os
 import threading
 import time
 
@@ -8,6 +9,9 @@ import numpy as np
 import pytest
 
 import tarnvale
+
+# A panel antenna made for the link tests (tests/data/link).
+PATTERN = os.path.join(os.path.dirname(__file__), "..", "..", "tests", "data", "link", "panel65-t6.msi")
 
 gdal = pytest.importorskip("osgeo.gdal", reason="python3-gdal is needed to read the command line's GeoTIFF")
 
@@ -31,6 +35,24 @@ def test_the_array_is_the_command_lines_geotiff_pixel_for_pixel(cli, sample, tmp
     mine = tmp_path / "mine.tif"
     c.to_geotiff(str(mine))
     assert mine.read_bytes() == tif.read_bytes()
+
+
+def test_a_p452_power_map_is_the_command_lines_file(cli, sample, tmp_path):
+    tif = tmp_path / "cli.tif"
+    status, _, err = cli("coverage", "--tx", "SU374616", "--terrain", sample, "--range", "4", "--resolution", "10",
+                         "--freq", "2", "--percent", "1", "--model", "p452-18", "--quantity", "power",
+                         "--power", "10W", "--pattern", PATTERN, "--azimuth", "120", "--geotiff", str(tif))
+    assert status == 0, err
+    c = tarnvale.coverage("SU374616", terrain=sample, range_km=4, resolution=10, freq=2, percent=1,
+                          model="p452-18", quantity="power", power="10W", pattern=PATTERN, azimuth=120)
+    assert (c.quantity, c.unit) == ("power", "dBm")
+    mine = tmp_path / "mine.tif"
+    c.to_geotiff(str(mine))
+    assert mine.read_bytes() == tif.read_bytes()
+    # Received power is the loss turned round, shaped by the panel's pattern:
+    # larger, on the whole, where the loss is smaller.
+    finite = ~np.isnan(c.loss)
+    assert np.corrcoef(c.loss[finite], c.values[finite])[0, 1] < -0.5
 
 
 def test_progress_is_reported_and_the_interpreter_stays_free(sample):
