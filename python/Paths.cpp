@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "climate/Zones.h"
+#include <nlohmann/json.hpp>
+
 #include "python/Convert.h"
 #include "python/Options.h"
 #include "session/PathRun.h"
@@ -26,10 +28,11 @@ namespace {
 template <typename Run>
 py::dict Report(const PathRequest& request, Run run) {
   std::ostringstream out, err;
+  nlohmann::json report;
   int status = 0;
   {
     py::gil_scoped_release free;
-    PathRunOutput output{out, err, ""};
+    PathRunOutput output{out, err, "", &report};
     status = run(request, output);
   }
   std::string messages = err.str();
@@ -41,8 +44,8 @@ py::dict Report(const PathRequest& request, Run run) {
     else
       problems += (problems.empty() ? "" : "; ") + line;
   }
-  if (out.str().empty() || status == kPathRunUsage) throw py::value_error(problems.empty() ? "no result" : problems);
-  return ToPython(nlohmann::json::parse(out.str()));
+  if (report.is_null() || status == kPathRunUsage) throw py::value_error(problems.empty() ? "no result" : problems);
+  return ToPython(report);
 }
 
 /// The ends of a path call: tx and rx, or tx with range_km and bearing.

@@ -94,7 +94,7 @@ int pathTooShort(bool json, PathRunOutput& io, const CSRTM* terrain = nullptr) {
     j["ok"] = false;
     j["message"] = "Path too short";
     if (terrain) j["missingTiles"] = MissingTilesJson(*terrain);
-    io.out << j.dump(2) << "\n";
+    pathrun::Emit(io, std::move(j));
   } else {
     io.out << "Path too short\n";
   }
@@ -127,7 +127,7 @@ int runSuppliedProfile(const PathRequest& o, bool json, PathRunOutput& io) {
     j["range_km"] = profile.pathLength;
     j["bearing_deg"] = nullptr;
     if (o.linkGiven) j["link"] = LinkJson(budget);
-    io.out << j.dump(2) << "\n";
+    pathrun::Emit(io, std::move(j));
   } else {
     io.out << text::GasLossText(gasLoss) << "\n";
     printResults(model, gasLoss, io);
@@ -182,7 +182,7 @@ int RunPathReport(const PathRequest& o, bool json, PathRunOutput& io) {
     j["startHeight"] = outcome.startHeight;
     j["endHeight"] = outcome.endHeight;
     if (printLink) j["link"] = LinkJson(*outcome.linkBudget);
-    io.out << j.dump(2) << "\n";
+    pathrun::Emit(io, std::move(j));
   } else {
     io.out << outcome.startHeight << "\n" << outcome.endHeight << "\n";
     char line[128];
@@ -239,7 +239,7 @@ int RunMechanismsReport(const PathRequest& o, bool json, PathRunOutput& io) {
       point["Overall"] = p.ok ? nlohmann::json(p.overall + gas) : nlohmann::json();
       j["points"].push_back(point);
     }
-    io.out << j.dump(2) << "\n";
+    pathrun::Emit(io, std::move(j));
     return kPathRunOk;
   }
   io.out << "percent  Diffraction  Troposcatter  Ducting  Overall   (dB, gaseous loss included)\n";

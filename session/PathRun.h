@@ -2,6 +2,7 @@
 // One path and its mechanism curves as tarnvale-cli path and mechanisms print
 // them and the Python module returns them: the same run, the same JSON keys
 // and the same numbers to the last bit for both, under either model.
+#include <nlohmann/json_fwd.hpp>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -22,10 +23,13 @@ enum PathRunStatus : int {
 
 /// Where a run writes: the report (JSON or text) to @p out, messages and
 /// warnings to @p err, each line begun with @p prefix ("tarnvale-cli: ").
+/// With @p report set a JSON report is left there instead of being printed
+/// (the Python module takes it as it is, with no text between).
 struct PathRunOutput {
   std::ostream& out;
   std::ostream& err;
   std::string prefix;
+  nlohmann::json* report = nullptr;
 };
 
 /// The inputs of one path run, the Input Data page's defaults unless set.

@@ -71,7 +71,7 @@ int tooShort(bool json, const char* message, const CSRTM* terrain, PathRunOutput
     j["model"] = kP452ModelName;
     j["message"] = message;
     if (terrain) j["missingTiles"] = MissingTilesJson(*terrain);
-    io.out << j.dump(2) << "\n";
+    Emit(io, std::move(j));
   } else {
     io.out << message << "\n";
   }
@@ -89,7 +89,7 @@ void printJson(const P452Results& r, const PathRequest& o, const CSRTM* terrain,
   j["pathtype"] = P452PathTypeName(r);
   if (terrain) j["missingTiles"] = MissingTilesJson(*terrain);
   if (budget) j["link"] = LinkJson(*budget);
-  io.out << j.dump(2) << "\n";
+  Emit(io, std::move(j));
 }
 
 void printText(const P452Results& r, const P452Inputs& in, PathRunOutput& io) {
@@ -244,7 +244,7 @@ int RunP452Mechanisms(const PathRequest& o, bool json, PathRunOutput& io) {
         point[kP452CurveNames[i]] = p.ok ? nlohmann::json(losses[i]) : nlohmann::json();
       j["points"].push_back(point);
     }
-    io.out << j.dump(2) << "\n";
+    Emit(io, std::move(j));
     return kPathRunOk;
   }
   char line[160];
