@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
-#include <new>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -171,7 +171,7 @@ CoverageJoinResult JoinCoverageParts(const std::vector<std::string>& paths, cons
   std::vector<float> pixels;
   try {
     pixels.resize(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {  // bad_alloc, or length_error beyond what a vector can hold
     result.error = "no memory for a map of " + std::to_string(columns) + " x " + std::to_string(rows) + " pixels";
     return result;
   }
