@@ -112,7 +112,6 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, const MapQuantity& 
   settings.contrast = o.contrast;
   settings.style = styleNamed(o.style);
   settings.width = settings.height = o.size;
-  if (!outputsWritable(o, site, io)) return kExitInvalid;
 
   CoverageRequest request;
   request.transmitter = tx;
@@ -137,11 +136,18 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, const MapQuantity& 
   request.threads = o.threads;
   request.quantity = shown.quantity;
   request.link = shown.link;
+  request.part = o.part;
   const CoverageJob job = CoverageJobFor(request);
   if (!job.grid.valid) {
     io.err << "tarnvale-cli: no coverage grid for this range and resolution\n";
     return kExitInvalid;
   }
+  if (o.part && job.rowCount < 0) {
+    io.err << "tarnvale-cli: --part " << CoveragePartText(*o.part) << ": the map has " << job.grid.n
+           << " rows, so N must be from 1 to " << job.grid.n << "\n";
+    return kExitUsage;
+  }
+  if (!outputsWritable(o, site, io)) return kExitInvalid;
 
   CZONES zones(o.terrain);
   ProgressBar bar(io);
@@ -241,6 +247,11 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, const MapQuantity& 
       j["quantity"] = o.quantity;
       j["unit"] = LinkQuantityUnit(shown.quantity);
     }
+    if (o.part) {
+      j["part"] = CoveragePartText(*o.part);
+      j["firstRow"] = values.firstRow;
+      j["rows"] = values.rows();
+    }
     io.out << j.dump(2) << "\n";
   } else {
     char line[256];
@@ -250,6 +261,12 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, const MapQuantity& 
                   job.grid.n, job.grid.n, job.grid.step, job.grid.d, values.pointsDone, values.seconds,
                   values.threads, climate.n0, climate.deltaN, climate.source.c_str());
     io.out << line;
+    if (o.part) {
+      std::snprintf(line, sizeof line, "Part %s: rows %d to %d of %d (row 0 the northernmost)\n",
+                    CoveragePartText(*o.part).c_str(), values.firstRow, values.firstRow + values.rows() - 1,
+                    job.grid.n);
+      io.out << line;
+    }
     if (o.model.isP452()) {
       std::snprintf(line, sizeof line,
                     "ITU-R P.452-18, %s polarisation: each point's Lb, gaseous loss within it (humidity not used)\n",

@@ -8,6 +8,7 @@
 
 #include "cli/Commands.h"
 #include "cli/LinkOptions.h"
+#include "maps/CoveragePart.h"
 
 namespace tarnvale::cli {
 
@@ -54,6 +55,9 @@ struct CoverageOptions {
   int siteIndex = -1;
   std::string outdir;
   bool force = false;  ///< map sites whose outputs are complete already
+  /// One band of the map's rows (--part I/N), written by --geotiff alone; the
+  /// parts are joined by mosaic --join.
+  std::optional<CoveragePart> part;
 };
 int RunCoverageCommand(const CoverageOptions& options, Io& io);
 

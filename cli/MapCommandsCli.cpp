@@ -123,12 +123,28 @@ void AddMapCommands(CLI::App& app, MapCommandOptions& options, std::function<int
   dn->needs(n0);
   const std::vector<CLI::Option*> p452Only =
       AddModelOptions(cmd, c.model, "p452-18: clutter height of every land sample, m");
-  cmd->add_option("--out", c.out, "write the map picture as PNG");
-  cmd->add_option("--scale", c.scale, "write the colour scale as PNG");
-  cmd->add_option("--geotiff", c.geotiff, "write the losses as a GeoTIFF (dB, EPSG:4326)");
+  CLI::Option* out = cmd->add_option("--out", c.out, "write the map picture as PNG");
+  CLI::Option* scale = cmd->add_option("--scale", c.scale, "write the colour scale as PNG");
+  CLI::Option* geotiff = cmd->add_option("--geotiff", c.geotiff, "write the losses as a GeoTIFF (dB, EPSG:4326)");
   CLI::Option* kml = cmd->add_option("--kml", c.kml, "write a KML ground overlay of the picture");
   CLI::Option* kmz = cmd->add_option("--kmz", c.kmz, "write a KMZ ground overlay holding the picture");
   kml->excludes(kmz);
+  CLI::Option* part =
+      cmd->add_option_function<std::string>(
+             "--part",
+             [&c](const std::string& text) {
+               CoveragePart p;
+               if (!ParseCoveragePart(text, p))
+                 throw CLI::ValidationError("--part", "'" + text.substr(0, 40) +
+                                                          "' is not I/N with whole numbers 1 <= I <= N");
+               c.part = p;
+             },
+             "compute only band I of N equal bands of the map's R rows (north first): rows floor((I-1)R/N) to "
+             "floor(IR/N)-1, 1 <= I <= N <= R; writes --geotiff georeferenced where the band lies, with PART items "
+             "in its metadata; join the N files with mosaic --join")
+          ->type_name("I/N")
+          ->needs(geotiff);
+  for (CLI::Option* picture : {out, scale, kml, kmz, sites}) part->excludes(picture);
   cmd->add_option("--threads", c.threads, "worker threads (default: one per processor)")->check(CLI::Range(1, 256));
   cmd->add_flag("--json", c.json, "print one JSON object");
   cmd->callback([&, cmd, p452Only] {

@@ -17,9 +17,13 @@ struct Io;
 struct MosaicCommandOptions {
   MosaicOptions mosaic;
   bool json = false;  ///< print the output grid as one JSON object
+  /// The inputs are the parts of one map (coverage --part I/N): join them
+  /// into the GeoTIFF of the whole map instead of a best-server mosaic.
+  bool join = false;
 };
 
-/// Makes the mosaic and prints its grid (JSON) or why it failed.
+/// Makes the mosaic (or joins the parts) and prints its grid (JSON) or why
+/// it failed: exit 1, or 2 for parts that do not belong together.
 int RunMosaic(const MosaicCommandOptions& options, Io& io);
 
 /// Registers the subcommand on @p app; its callback sets @p action.

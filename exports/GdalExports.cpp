@@ -1,4 +1,5 @@
 // The entry point of the GDAL module: a table of its functions.
+#include "exports/CoverageJoin.h"
 #include "exports/GdalModule.h"
 #include "exports/GeoTiff.h"
 #include "exports/Mosaic.h"
@@ -9,6 +10,7 @@ extern "C" __attribute__((visibility("default"))) const tarnvale::GdalApi* tarnv
     a.writeCoverageGeoTiff = &tarnvale::WriteCoverageGeoTiff;
     a.makeMosaic = &tarnvale::MakeMosaic;
     a.importDem = &tarnvale::ImportDem;
+    a.joinCoverageParts = &tarnvale::JoinCoverageParts;
     return a;
   }();
   return &api;

@@ -60,7 +60,7 @@ Loaded load() {
   const auto entry = reinterpret_cast<Entry>(::dlsym(handle, kGdalApiSymbol));
   const GdalApi* api = entry ? entry() : nullptr;
   if (!api || api->version != GdalApi::kVersion || !api->writeCoverageGeoTiff || !api->makeMosaic ||
-      !api->importDem) {
+      !api->importDem || !api->joinCoverageParts) {
     result.error = "the GDAL module " + path.string() + " does not belong to this program";
     return result;
   }
@@ -98,6 +98,13 @@ ImportResult ImportDem(const std::vector<std::string>& inputs, const std::string
   const GdalApi* api = Api(result.error);
   if (!api) return result;
   return api->importDem(inputs, outDirectory, progress);
+}
+
+CoverageJoinResult JoinCoverageParts(const std::vector<std::string>& parts, const std::string& out) {
+  CoverageJoinResult result;
+  const GdalApi* api = Api(result.error);
+  if (!api) return result;
+  return api->joinCoverageParts(parts, out);
 }
 
 }  // namespace tarnvale::gdal

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "exports/CoverageJoin.h"
 #include "exports/MapExport.h"
 #include "exports/Mosaic.h"
 #include "maps/Coverage.h"
@@ -18,8 +19,9 @@ namespace tarnvale {
 /// pointers. A module built from other sources says so by its version.
 struct GdalApi {
   /// 3: the coverage GeoTIFF takes the band's description and unit, and the
-  /// values it writes may be another quantity than the loss.
-  static constexpr int kVersion = 3;
+  /// values it writes may be another quantity than the loss. 4: the values
+  /// may hold a band of rows, and the parts of a map can be joined.
+  static constexpr int kVersion = 4;
   int version = kVersion;
   bool (*writeCoverageGeoTiff)(const std::string& path, const CoverageGrid& grid, const CoverageValues& values,
                                std::string& error, const std::vector<std::pair<std::string, std::string>>& metadata,
@@ -27,6 +29,7 @@ struct GdalApi {
   MosaicResult (*makeMosaic)(const MosaicOptions& options) = nullptr;
   ImportResult (*importDem)(const std::vector<std::string>& inputs, const std::string& outDirectory,
                             const ImportProgress& progress) = nullptr;
+  CoverageJoinResult (*joinCoverageParts)(const std::vector<std::string>& parts, const std::string& out) = nullptr;
 };
 
 /// The symbol the module exports, and its file name.
@@ -50,6 +53,7 @@ bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, con
 MosaicResult MakeMosaic(const MosaicOptions& options);
 ImportResult ImportDem(const std::vector<std::string>& inputs, const std::string& outDirectory,
                        const ImportProgress& progress = {});
+CoverageJoinResult JoinCoverageParts(const std::vector<std::string>& parts, const std::string& out);
 
 }  // namespace gdal
 }  // namespace tarnvale

@@ -5,12 +5,14 @@
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "exports/GeoTiff.h"
+#include "maps/CoveragePart.h"
 
 namespace tarnvale {
 
@@ -36,8 +38,32 @@ bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, con
                           std::string& error, const std::vector<std::pair<std::string, std::string>>& metadata,
                           const CoverageBand& description) {
   const int n = values.n;
-  if (!grid.valid || n <= 0) {
+  const int rows = values.rows();
+  if (!grid.valid || n <= 0 || n != grid.n || rows <= 0 || values.firstRow < 0 || values.firstRow + rows > n) {
     error = "no coverage grid to write";
+    return false;
+  }
+  // The values run column after column; the file runs row after row.
+  std::vector<float> pixels(static_cast<std::size_t>(n) * static_cast<std::size_t>(rows));
+  for (int k = 0; k < rows; ++k)
+    for (int j = 0; j < n; ++j) {
+      const std::size_t i = values.index(j, values.firstRow + k);
+      pixels[static_cast<std::size_t>(k) * n + j] = values.state[i] == PointState::Ok
+                                                         ? static_cast<float>(values.shown(i))
+                                                         : static_cast<float>(kGeoTiffNoData);
+    }
+  // Pixel centres on the sample points.
+  double transform[6];
+  CoverageBandGeoTransform(grid, {values.firstRow, rows}, transform);
+  return WriteFloatGeoTiff(path, n, rows, pixels, transform, metadata, description, error);
+}
+
+bool WriteFloatGeoTiff(const std::string& path, int columns, int rows, const std::vector<float>& pixels,
+                       const double transform[6], const std::vector<std::pair<std::string, std::string>>& metadata,
+                       const CoverageBand& description, std::string& error) {
+  if (columns <= 0 || rows <= 0 ||
+      pixels.size() != static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows)) {
+    error = "no raster to write";
     return false;
   }
   QuietGdal quiet;
@@ -49,31 +75,22 @@ bool WriteCoverageGeoTiff(const std::string& path, const CoverageGrid& grid, con
   }
   char** options = CSLSetNameValue(nullptr, "COMPRESS", "DEFLATE");
   const std::string temporary = path + ".part";
-  GDALDataset* dataset = driver->Create(temporary.c_str(), n, n, 1, GDT_Float32, options);
+  GDALDataset* dataset = driver->Create(temporary.c_str(), columns, rows, 1, GDT_Float32, options);
   CSLDestroy(options);
   if (!dataset) {
     error = quiet.message(("cannot create '" + temporary + "'").c_str());
     return false;
   }
-  // Pixel centres on the sample points.
-  double transform[6] = {grid.westEdge - grid.step / 2.0, grid.step, 0.0, grid.northEdge + grid.step / 2.0, 0.0,
-                         -grid.step};
+  double geoTransform[6];
+  std::copy(transform, transform + 6, geoTransform);
   OGRSpatialReference wgs84;
   wgs84.importFromEPSG(4326);
   wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
   GDALRasterBand* band = dataset->GetRasterBand(1);
-  // The values run column after column; the file runs row after row.
-  std::vector<float> rows(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
-  for (int k = 0; k < n; ++k)
-    for (int j = 0; j < n; ++j) {
-      const std::size_t i = values.index(j, k);
-      rows[static_cast<std::size_t>(k) * n + j] = values.state[i] == PointState::Ok
-                                                       ? static_cast<float>(values.shown(i))
-                                                       : static_cast<float>(kGeoTiffNoData);
-    }
-  bool ok = dataset->SetGeoTransform(transform) == CE_None && dataset->SetSpatialRef(&wgs84) == CE_None &&
+  bool ok = dataset->SetGeoTransform(geoTransform) == CE_None && dataset->SetSpatialRef(&wgs84) == CE_None &&
             band->SetNoDataValue(kGeoTiffNoData) == CE_None &&
-            band->RasterIO(GF_Write, 0, 0, n, n, rows.data(), n, n, GDT_Float32, 0, 0) == CE_None;
+            band->RasterIO(GF_Write, 0, 0, columns, rows, const_cast<float*>(pixels.data()), columns, rows,
+                           GDT_Float32, 0, 0) == CE_None;
   if (ok) band->SetDescription(description.description.c_str());
   if (ok && !description.unit.empty()) ok = band->SetUnitType(description.unit.c_str()) == CE_None;
   for (const auto& [name, value] : metadata)

@@ -191,7 +191,7 @@ void runWorker(const CoverageJob& job, const CZONES& zones, std::stop_token stop
     if (j >= grid.n) break;
     const double longitude = grid.longitude(j);
     bool whole = true;
-    for (int k = 0; k < grid.n; ++k) {
+    for (int k = values.firstRow; k < values.firstRow + values.rows(); ++k) {
       if (stop.stop_requested()) {
         whole = false;
         break;
@@ -234,8 +234,12 @@ CoverageValues RunCoverage(const CoverageJob& job, const CZONES& zones, std::sto
   const CoverageGrid& grid = job.grid;
   if (!grid.valid || grid.n <= 0) return values;
   const int n = grid.n;
+  const int rowCount = job.rowCount == 0 ? n - job.firstRow : job.rowCount;
+  if (job.firstRow < 0 || job.firstRow >= n || rowCount <= 0 || rowCount > n - job.firstRow) return values;
   values.n = n;
-  const std::size_t total = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+  values.firstRow = job.firstRow;
+  values.bandRows = rowCount;
+  const std::size_t total = static_cast<std::size_t>(n) * static_cast<std::size_t>(rowCount);
   try {
     values.loss.assign(total, std::numeric_limits<double>::quiet_NaN());
     values.state.assign(total, PointState::NotComputed);
@@ -347,7 +351,7 @@ double CoverageQuantityAt(const CoverageJob& job, double latitude, double longit
 void FillQuantityColumn(const CoverageJob& job, CoverageValues& values, int j) {
   if (values.quantity.empty() || j < 0 || j >= values.n) return;
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  for (int k = 0; k < values.n; ++k) {
+  for (int k = values.firstRow; k < values.firstRow + values.rows(); ++k) {
     const std::size_t i = values.index(j, k);
     if (values.state[i] != PointState::Ok) continue;
     values.quantity[i] =
@@ -368,6 +372,7 @@ Colour CoverageLossColour(double value, const CoverageSettings& settings) {
 }
 
 Colour CoveragePointColour(const CoverageValues& values, int j, int k, const CoverageSettings& settings) {
+  if (!values.holdsRow(k)) return kBlack;  // a row of the map another part holds
   switch (values.state[values.index(j, k)]) {
     case PointState::Ok: return CoverageLossColour(values.shown(values.index(j, k)), settings);
     // The transmitter's own cell has no path; it takes the better end of the scale.
@@ -408,7 +413,7 @@ RgbImage ComposeCoverage(const RgbImage& lossImage, const RgbImage* terrainImage
   const auto computed = [&](int x, int y) {
     if (p <= 0) return false;
     const int j = x / p, k = y / p;
-    return j < n && k < n && values.state[values.index(j, k)] != PointState::NotComputed;
+    return j < n && values.holdsRow(k) && values.state[values.index(j, k)] != PointState::NotComputed;
   };
   for (int x = 0; x < lossImage.width(); ++x) {
     for (int y = 0; y < lossImage.height(); ++y) {

@@ -130,6 +130,13 @@ struct CoverageJob {
   /// record turns each point's loss into it (CoverageQuantityAt).
   LinkQuantity quantity = LinkQuantity::Loss;
   LinkRecord link;
+  /// The rows to compute: firstRow ... firstRow + rowCount - 1 of every
+  /// column (row 0 the northernmost); rowCount 0: every row from firstRow.
+  /// A band of rows is a part of a bigger map that other processes complete
+  /// (CoveragePart.h); each point's value is the same in a band as in the
+  /// whole map, since it depends on that point alone.
+  int firstRow = 0;
+  int rowCount = 0;
 };
 
 /// What became of one sample point.
@@ -140,9 +147,15 @@ enum class PointState : std::uint8_t {
 };
 
 /// The losses of a map, column after column: index j n + k for column j
-/// (west to east), row k (north to south).
+/// (west to east), row k (north to south). Of a job that computes a band of
+/// rows, only those rows, each column holding rows() values: index j rows()
+/// + k - firstRow.
 struct CoverageValues {
   int n = 0;
+  /// The band held: rows firstRow ... firstRow + rows() - 1; bandRows 0 (as
+  /// values made before there were bands have it): all n rows.
+  int firstRow = 0;
+  int bandRows = 0;
   /// Lb + gamma L (dB) where the state is Ok; NaN elsewhere.
   std::vector<double> loss;
   std::vector<PointState> state;
@@ -154,7 +167,7 @@ struct CoverageValues {
   std::vector<double> quantity;
   std::vector<double> txElevationMrad;
   std::vector<double> rxElevationMrad;
-  /// 1 for every column whose n points are all done.
+  /// 1 for every column whose points (of the band held) are all done.
   std::vector<std::uint8_t> columnDone;
   long long pointsDone = 0;
   bool cancelled = false;
@@ -164,7 +177,13 @@ struct CoverageValues {
   /// again (a CSRTM over them); null when nothing was computed.
   std::shared_ptr<const SharedTileSet> tiles;
 
-  std::size_t index(int j, int k) const { return static_cast<std::size_t>(j) * n + static_cast<std::size_t>(k); }
+  /// Rows held in each column.
+  int rows() const { return bandRows > 0 ? bandRows : n; }
+  /// Whether row @p k is one of the rows held.
+  bool holdsRow(int k) const { return k >= firstRow && k < firstRow + rows(); }
+  std::size_t index(int j, int k) const {
+    return static_cast<std::size_t>(j) * static_cast<std::size_t>(rows()) + static_cast<std::size_t>(k - firstRow);
+  }
   int columnsDone() const;
   /// The value the map shows at @p i: the quantity, or the loss of a loss map.
   double shown(std::size_t i) const { return quantity.empty() ? loss[i] : quantity[i]; }
@@ -174,7 +193,7 @@ struct CoverageValues {
 /// RunCoverage, never from a worker, at most every few tens of milliseconds
 /// and once at the end.
 struct CoverageCallbacks {
-  /// Points done so far and of the whole grid.
+  /// Points done so far and of the job (the whole grid, or its band of rows).
   std::function<void(long long pointsDone, long long pointsTotal)> progress;
   /// Columns finished since the last report (in the order they finished);
   /// the values of every column marked done may be read.
@@ -191,7 +210,8 @@ struct CoverageCallbacks {
 /// A stop request ends every worker after its current point (well within
 /// 100 ms); the columns finished stay, and cancelled is set.
 /// Blocks until the workers have ended. Returns values with n = 0 for a grid
-/// that is not valid or when there is no memory for the map.
+/// that is not valid, a band of rows that does not lie within it, or when
+/// there is no memory for the map.
 CoverageValues RunCoverage(const CoverageJob& job, const CZONES& zones, std::stop_token stop = {},
                            const CoverageCallbacks& callbacks = {});
 

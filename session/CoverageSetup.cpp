@@ -69,6 +69,11 @@ CoverageJob CoverageJobFor(const CoverageRequest& r) {
   job.threads = r.threads;
   job.quantity = r.quantity;
   if (r.quantity != LinkQuantity::Loss) job.link = r.link;
+  if (r.part && job.grid.valid) {
+    const CoverageRowBand band = CoveragePartRows(job.grid.n, *r.part);
+    job.firstRow = band.first;
+    job.rowCount = band.count > 0 ? band.count : -1;
+  }
   return job;
 }
 
@@ -112,7 +117,14 @@ std::vector<std::pair<std::string, std::string>> CoverageMetadata(const Coverage
                                {"DCR_KM", coast(c.dcrOrZones())},
                                {"HUMIDITY_USED", "no"}});
   }
-  if (job.quantity == LinkQuantity::Loss) return items;
+  const auto withPart = [&] {
+    if (r.part && job.grid.valid) {
+      const auto part = CoveragePartMetadata(job.grid, *r.part);
+      items.insert(items.end(), part.begin(), part.end());
+    }
+    return items;
+  };
+  if (job.quantity == LinkQuantity::Loss) return withPart();
   const LinkRecord& l = job.link;
   const auto pattern = [](const LinkAntenna& a) {
     if (!a.pattern.loaded()) return std::string("none");
@@ -135,7 +147,7 @@ std::vector<std::pair<std::string, std::string>> CoverageMetadata(const Coverage
       {"RX_DOWNTILT_DEG", number(l.rx.downtiltDeg)},
       {"RX_THRESHOLD_DBM", number(l.rxThresholdDbm)}};
   items.insert(items.end(), link.begin(), link.end());
-  return items;
+  return withPart();
 }
 
 std::string CoverageCentreText(const CLocator& transmitter) {

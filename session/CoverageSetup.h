@@ -10,6 +10,7 @@
 
 #include "geo/Locator.h"
 #include "maps/Coverage.h"
+#include "maps/CoveragePart.h"
 #include "model/ModelDriver.h"
 #include "session/InputLimits.h"
 #include "session/Session.h"
@@ -77,11 +78,16 @@ struct CoverageRequest {
   /// What the map shows, and the link budget that turns a loss into it.
   LinkQuantity quantity = LinkQuantity::Loss;
   LinkRecord link;
+  /// Only this band of the map's rows (CoveragePartRows), for a map computed
+  /// in parts by separate processes; none: the whole map.
+  std::optional<CoveragePart> part;
 };
 
 /// The job for @p request: its grid (CoverageGridFor; not valid for an
 /// invalid transmitter or no room for a sample) and its inputs
-/// (CoverageInputsFor). The window and the command line both run this job,
+/// (CoverageInputsFor), and for a part the band of rows it computes (none
+/// when the part is not one of the grid's n rows: rowCount -1, which
+/// RunCoverage refuses). The window and the command line both run this job,
 /// so the same inputs give the same map.
 CoverageJob CoverageJobFor(const CoverageRequest& request);
 
@@ -93,7 +99,8 @@ CoverageJob CoverageJobFor(const CoverageRequest& request);
 /// HUMIDITY_USED (no), and its GAS_DB_PER_KM says the gaseous loss lies
 /// within each loss; a classic map's items are those it always had. A map of
 /// another quantity than the loss then adds QUANTITY, UNIT and the link
-/// budget's inputs.
+/// budget's inputs. A part of a map carries the whole map's items followed by
+/// those of CoveragePartMetadata.
 std::vector<std::pair<std::string, std::string>> CoverageMetadata(const CoverageRequest& request,
                                                                   const CoverageJob& job);
 

@@ -2,6 +2,8 @@
 # The many-sites job on a real (private, single-node) Slurm: six sites of a
 # site list on the shared N51W002 tile go through submit.sh; the mosaic it
 # makes must hold the same raster values as the same run made without Slurm.
+# Then one site's map in four parts through submit-parts.sh: the joined file
+# must be the GeoTIFF that one process writes for the whole map, byte for byte.
 #   tools/slurm/test-local.sh [path/to/tarnvale-cli]
 # Needs root and Debian's slurmctld, slurmd, slurm-client and munge; skips with
 # a message where they or the shared tiles are absent.
@@ -33,16 +35,19 @@ Not a site~SU 374 616
 SITES
 options=(--terrain "$tiles" --range 3 --resolution 10)
 
-TARNVALE_CLI="$cli" CPUS_PER_TASK=1 "$top/tools/slurm/submit.sh" "$work/sites.dat" "$work/slurm" "${options[@]}"
-for _ in $(seq 1 170); do
-  [ -z "$(squeue -h 2>/dev/null)" ] && break
-  sleep 1
-done
-if [ -n "$(squeue -h 2>/dev/null)" ]; then
+# Waits until no job is queued or running.
+drain() {
+  for _ in $(seq 1 170); do
+    [ -z "$(squeue -h 2>/dev/null)" ] && return 0
+    sleep 1
+  done
   echo "test-local.sh: FAILED: jobs still queued after 170 s" >&2
   squeue >&2
   exit 1
-fi
+}
+
+TARNVALE_CLI="$cli" CPUS_PER_TASK=1 "$top/tools/slurm/submit.sh" "$work/sites.dat" "$work/slurm" "${options[@]}"
+drain
 [ -f "$work/slurm/mosaic/best.tif" ] || {
   echo "test-local.sh: FAILED: no mosaic; logs:" >&2
   tail -n 5 "$work/slurm/logs/"* >&2
@@ -59,4 +64,20 @@ if ! cmp -s "$work/slurm/mosaic/best.tif" "$work/local/best.tif" || \
   echo "test-local.sh: FAILED: the mosaic under Slurm differs from the run without it" >&2
   exit 1
 fi
-echo "test-local.sh: passed: 6 sites under Slurm, mosaic identical to the run without it ($(( $(date +%s) - start )) s)"
+
+# One site in four bands of rows, joined after the array succeeds.
+site=(--tx SU374616 --terrain "$tiles" --range 3 --resolution 4)
+TARNVALE_CLI="$cli" CPUS_PER_TASK=1 "$top/tools/slurm/submit-parts.sh" 4 "$work/parts" "${site[@]}"
+drain
+[ -f "$work/parts/coverage.tif" ] || {
+  echo "test-local.sh: FAILED: the parts were not joined; logs:" >&2
+  tail -n 5 "$work/parts/logs/"* >&2
+  exit 1
+}
+"$cli" coverage "${site[@]}" --geotiff "$work/whole.tif" >/dev/null
+if ! cmp "$work/parts/coverage.tif" "$work/whole.tif"; then
+  echo "test-local.sh: FAILED: the map joined from four parts under Slurm differs from the one-process map" >&2
+  exit 1
+fi
+echo "test-local.sh: passed: 6 sites under Slurm, mosaic identical to the run without it; one map in 4 parts" \
+  "joined byte for byte into the one-process GeoTIFF ($(( $(date +%s) - start )) s)"
