@@ -123,30 +123,36 @@ bool LinkInputs::given() const {
          !txPattern.empty() || !rxPattern.empty() || txAzimuth || txDowntilt || rxAzimuth || rxDowntilt || threshold;
 }
 
-std::string PowerTextProblem(const std::string& text) {
-  double dBm = 0.0;
+namespace {
+
+/// Why @p text, read by @p parse, is not a value within @p limits (named
+/// @p what, in @p unit); empty when it is.
+template <typename Parse>
+std::string valueTextProblem(const std::string& text, Parse parse, const InputLimits& limits, const char* what,
+                             const char* unit) {
+  double value = 0.0;
   std::string why;
-  if (!ParsePower(text, dBm, &why)) return why;
-  if (dBm < kTxPowerLimits.min || dBm > kTxPowerLimits.max) {
+  if (!parse(text, value, &why)) return why;
+  if (value < limits.min || value > limits.max) {
     char message[128];
-    std::snprintf(message, sizeof message, "power must be from %g to %g dBm", kTxPowerLimits.min,
-                  kTxPowerLimits.max);
+    std::snprintf(message, sizeof message, "%s must be from %g to %g %s", what, limits.min, limits.max, unit);
     return message;
   }
   return {};
 }
 
+}  // namespace
+
+std::string PowerTextProblem(const std::string& text) {
+  return valueTextProblem(
+      text, [](std::string_view t, double& v, std::string* e) { return ParsePower(t, v, e); }, kTxPowerLimits,
+      "power", "dBm");
+}
+
 std::string GainTextProblem(const std::string& text) {
-  double dBi = 0.0;
-  std::string why;
-  if (!ParseGain(text, dBi, &why)) return why;
-  if (dBi < kAntennaGainLimits.min || dBi > kAntennaGainLimits.max) {
-    char message[128];
-    std::snprintf(message, sizeof message, "gain must be from %g to %g dBi", kAntennaGainLimits.min,
-                  kAntennaGainLimits.max);
-    return message;
-  }
-  return {};
+  return valueTextProblem(
+      text, [](std::string_view t, double& v, std::string* e) { return ParseGain(t, v, e); }, kAntennaGainLimits,
+      "gain", "dBi");
 }
 
 namespace {
