@@ -83,17 +83,50 @@ void setUpP452(const CoverageInputs& in, const CLocator& tx, P452Inputs& p452) {
   p452.centreGiven = false;
 }
 
+/// Where a map point's path leaves each end for the budget of @p link: the
+/// bearings from the transmitter (and back, when the receiving antenna keeps
+/// its own azimuth) and the horizon elevations.
+LinkGeometry pointGeometry(const CLocator& tx, const LinkRecord& link, double latitude, double longitude,
+                           double txElevationMrad, double rxElevationMrad) {
+  LinkGeometry g = CoveragePointGeometry(tx, latitude, longitude, txElevationMrad, rxElevationMrad);
+  if (!link.rxPointsAtTx) {
+    double rangeKm = 0.0;
+    CPath back;
+    back.setEnds(latitude, longitude, tx);
+    back.rangeBearing(rangeKm, g.bearingFromRxDeg);
+  }
+  return g;
+}
+
 /// One P.452-18 point over @p profile to the receiver at (@p latitude,
 /// @p longitude): @p p452 set up by setUpP452, its profile part replaced
-/// (allocating only for a profile longer than any before).
+/// (allocating only for a profile longer than any before). With a pattern in
+/// @p link, troposcatter's coupling takes the antennas' gains toward the
+/// point's horizon rays (the horizons do not depend on the gains: one more
+/// run with them), as a single path does.
 bool p452PointLoss(P452Model& model, P452Inputs& p452, P452Results& results, const TerrainProfile& profile,
-                   const ModelChoice& choice, double latitude, double longitude, double& loss) {
+                   const ModelChoice& choice, const CLocator& tx, const LinkRecord* link, double latitude,
+                   double longitude, double& loss) {
   if (!P452ProfileInputs(profile.dist.data(), profile.height.data(), profile.zone.data(), profile.n,
                          choice.clutterHeightM, choice.dctOrZones(), choice.dcrOrZones(), p452))
     return false;
   p452.phir_n = latitude;
   p452.phir_e = longitude;
   if (!model.Calculate(p452, results)) return false;
+  if (link && (link->tx.pattern.loaded() || link->rx.pattern.loaded())) {
+    const LinkBudget b = ComputeLinkBudget(
+        *link, results.Lb, p452.f, pointGeometry(tx, *link, latitude, longitude, results.theta_t, results.theta_r));
+    if (std::isfinite(b.txGainTowardDbi) && std::isfinite(b.rxGainTowardDbi) &&
+        (b.txGainTowardDbi != p452.Gt || b.rxGainTowardDbi != p452.Gr)) {
+      const double peakGt = p452.Gt, peakGr = p452.Gr;
+      p452.Gt = b.txGainTowardDbi;
+      p452.Gr = b.rxGainTowardDbi;
+      const bool ok = model.Calculate(p452, results);
+      p452.Gt = peakGt;  // the next point starts from the peak gains again
+      p452.Gr = peakGr;
+      if (!ok) return false;
+    }
+  }
   loss = results.Lb;
   return true;
 }
@@ -101,7 +134,8 @@ bool p452PointLoss(P452Model& model, P452Inputs& p452, P452Results& results, con
 }  // namespace
 
 bool CoveragePointLoss(P452Model& model, const CSRTM& terrain, const CZONES& zones, const CLocator& tx,
-                       double latitude, double longitude, const CoverageInputs& inputs, double& loss) {
+                       double latitude, double longitude, const CoverageInputs& inputs, double& loss,
+                       const LinkRecord* link) {
   const double deltaN = inputs.model.forcedKFactor ? DeltaNForKFactor(inputs.model.kFactor) : inputs.deltaN;
   CLocator rx;
   rx.setLatLon(latitude, longitude);
@@ -112,7 +146,7 @@ bool CoveragePointLoss(P452Model& model, const CSRTM& terrain, const CZONES& zon
   P452Inputs p452;
   P452Results results;
   setUpP452(inputs, tx, p452);
-  return p452PointLoss(model, p452, results, profile, inputs.choice, latitude, longitude, loss);
+  return p452PointLoss(model, p452, results, profile, inputs.choice, tx, link, latitude, longitude, loss);
 }
 
 namespace {
@@ -147,7 +181,8 @@ struct WorkerState {
     const CLocator& tx = job.tx;
     if (!sampler.sample(profile, tx.latitude(), tx.longitude(), latitude, longitude, k)) return false;
     if (in.choice.isP452())
-      return p452PointLoss(p452, p452Inputs, p452Results, profile, in.choice, latitude, longitude, loss);
+      return p452PointLoss(p452, p452Inputs, p452Results, profile, in.choice, tx, &job.link, latitude, longitude,
+                           loss);
     const double meanLatitude = (tx.latitude() + latitude) / 2.0;
     if (!model->CalculateCoverageProfile(profile, meanLatitude, in.n0, deltaN, in.model.frequency, in.model.percent,
                                          in.model.txHeight, in.model.rxHeight))
@@ -338,14 +373,8 @@ LinkGeometry CoveragePointGeometry(const CLocator& tx, double latitude, double l
 
 double CoverageQuantityAt(const CoverageJob& job, double latitude, double longitude, double lossDb,
                           double txElevationMrad, double rxElevationMrad) {
-  LinkGeometry g = CoveragePointGeometry(job.tx, latitude, longitude, txElevationMrad, rxElevationMrad);
-  if (!job.link.rxPointsAtTx) {
-    double rangeKm = 0.0;
-    CPath back;
-    back.setEnds(latitude, longitude, job.tx);
-    back.rangeBearing(rangeKm, g.bearingFromRxDeg);
-  }
-  return LinkQuantityAt(job.link, job.quantity, lossDb, job.inputs.model.frequency, g);
+  return LinkQuantityAt(job.link, job.quantity, lossDb, job.inputs.model.frequency,
+                        pointGeometry(job.tx, job.link, latitude, longitude, txElevationMrad, rxElevationMrad));
 }
 
 void FillQuantityColumn(const CoverageJob& job, CoverageValues& values, int j) {

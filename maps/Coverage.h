@@ -221,10 +221,12 @@ CoverageValues RunCoverage(const CoverageJob& job, const CZONES& zones, std::sto
 bool CoveragePointLoss(CTerrain& model, const CSRTM& terrain, const CZONES& zones, const CLocator& tx,
                        double latitude, double longitude, const CoverageInputs& inputs, double& loss);
 /// The same under P.452-18 (inputs.choice): the profile SampleProfile gives
-/// a coverage point, through P452ProfileInputs, and the model.
+/// a coverage point, through P452ProfileInputs, and the model; with a
+/// pattern in @p link, the antennas' gains toward the point's horizons.
 /// @return false for no valid path; @p loss = Lb otherwise (dB)
 bool CoveragePointLoss(P452Model& model, const CSRTM& terrain, const CZONES& zones, const CLocator& tx,
-                       double latitude, double longitude, const CoverageInputs& inputs, double& loss);
+                       double latitude, double longitude, const CoverageInputs& inputs, double& loss,
+                       const LinkRecord* link = nullptr);
 
 /// The geometry of one map point's path for its budget: the great circle's
 /// bearings from the transmitter to the point and back (CPath), and the

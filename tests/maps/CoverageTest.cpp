@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 
+#include "link/PatternReader.h"
 #include "support/DataFiles.h"
 
 namespace tarnvale {
@@ -448,6 +449,42 @@ TEST_F(RealCoverage, P452ValuesAreTheSingleRunsBitForBit) {
     }
   EXPECT_LE(failed, 1);
   EXPECT_GT(differ, values.n * values.n / 2);
+}
+
+TEST_F(RealCoverage, P452MapsWithAPatternCoupleThroughTheGainsTowardEachHorizon) {
+  // A 30 dBi antenna whose back lies 25 dB down: troposcatter's coupling
+  // takes each point's gains toward its horizons, in the map as in a single
+  // run with the same link record.
+  CoverageJob j = job(16.0, 2);
+  j.inputs.model.percent = 10.0;
+  j.inputs.choice.model = PathModel::kP452v18;
+  j.inputs.choice.txGainDbi = j.inputs.choice.rxGainDbi = 30.0;
+  j.link.tx.gainDbi = j.link.rx.gainDbi = 30.0;
+  std::string error;
+  ASSERT_TRUE(ReadCsvPattern("azimuth_deg,attenuation_dB\n0,0\n90,12\n180,25\n270,12\n", j.link.tx.pattern, error))
+      << error;
+  const CoverageValues values = RunCoverage(j, *zones_);
+  CoverageJob peak = j;
+  peak.link = LinkRecord{};
+  const CoverageValues atPeak = RunCoverage(peak, *zones_);
+  P452Model model;
+  CSRTM terrain(9, srtm_);
+  int differ = 0;
+  for (int jj = 0; jj < values.n; ++jj)
+    for (int k = 0; k < values.n; ++k) {
+      const std::size_t i = values.index(jj, k);
+      double loss = 0.0;
+      const bool ok = CoveragePointLoss(model, terrain, *zones_, tx_, j.grid.latitude(k), j.grid.longitude(jj),
+                                        j.inputs, loss, &j.link);
+      ASSERT_EQ(values.state[i], ok ? PointState::Ok : PointState::Failed) << jj << ", " << k;
+      if (!ok) continue;
+      ASSERT_EQ(values.loss[i], loss) << jj << ", " << k;
+      // Less gain toward the horizon means less aperture-to-medium coupling
+      // loss: never a larger loss than at the peak gains.
+      EXPECT_LE(values.loss[i], atPeak.loss[i]) << jj << ", " << k;
+      differ += values.loss[i] != atPeak.loss[i];
+    }
+  EXPECT_GT(differ, 0);
 }
 
 TEST_F(RealCoverage, EveryValueAgreesWithASingleModelRun) {
