@@ -20,7 +20,7 @@ std::vector<std::string_view> FieldsToCheck(std::uint8_t endPointMode, bool forc
   names.push_back(kPressureLimits.name);
   names.push_back(kHumidityLimits.name);
   if (p452) {
-    for (std::string_view name : {"TX_GAIN", "RX_GAIN", "CLUTTER_H"}) names.push_back(name);
+    names.push_back("CLUTTER_H");
     if (coastGiven)
       for (std::string_view name : {"DCT_KM", "DCR_KM"}) names.push_back(name);
   }

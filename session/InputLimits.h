@@ -23,7 +23,6 @@ inline constexpr InputLimits kKFactorLimits{"K_FACT", 0.5, 100.0, 3};           
 inline constexpr InputLimits kRangeLimits{"Range", 0.1, 3000.0, 1};               ///< km or miles
 inline constexpr InputLimits kBearingLimits{"Bearing", 0.0, 360.0, 1};            ///< degrees
 /// The inputs of the ITU-R P.452-18 model alone.
-inline constexpr InputLimits kHorizonGainLimits{"gain", -100.0, 100.0, 2};                  ///< dBi
 inline constexpr InputLimits kClutterHeightLimits{"clutter height", 0.0, 1000.0, 1};        ///< m
 inline constexpr InputLimits kCoastDistanceLimits{"distance to the coast", 0.0, 20000.0, 3};  ///< km
 
@@ -40,7 +39,7 @@ namespace tarnvale {
 /// when the receiver is given by them (otherwise they show the last result),
 /// and K_FACT only when it is fixed (otherwise it shows the climate's value).
 /// Under P.452-18 (@p p452) the Model group's gains and clutter height
-/// follow (TX_GAIN, RX_GAIN, CLUTTER_H), and its coastal distances (DCT_KM,
+/// follow (CLUTTER_H), and its coastal distances (DCT_KM,
 /// DCR_KM) when they are given (@p coastGiven).
 std::vector<std::string_view> FieldsToCheck(std::uint8_t endPointMode, bool forcedKFactor, bool p452 = false,
                                             bool coastGiven = false);

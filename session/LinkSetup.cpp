@@ -215,4 +215,20 @@ bool LinkRecordFrom(const LinkInputs& in, LinkRecord& record, std::string& error
   return true;
 }
 
+bool CalculateP452WithLink(P452Model& model, P452Inputs& in, P452Results& results, const LinkRecord& link,
+                           const std::function<LinkGeometry(const P452Results&)>& geometry, LinkBudget& budget) {
+  in.Gt = link.tx.peakGainDbi();
+  in.Gr = link.rx.peakGainDbi();
+  if (!model.Calculate(in, results)) return false;
+  budget = ComputeLinkBudget(link, results.Lb, in.f, geometry(results));
+  if (std::isfinite(budget.txGainTowardDbi) && std::isfinite(budget.rxGainTowardDbi) &&
+      (budget.txGainTowardDbi != in.Gt || budget.rxGainTowardDbi != in.Gr)) {
+    in.Gt = budget.txGainTowardDbi;
+    in.Gr = budget.rxGainTowardDbi;
+    if (!model.Calculate(in, results)) return false;
+    budget = ComputeLinkBudget(link, results.Lb, in.f, geometry(results));
+  }
+  return true;
+}
+
 }  // namespace tarnvale

@@ -2,12 +2,14 @@
 // The link budget as the window and the command line both set it up: the
 // limits of its fields, the geometry of a calculated path, the loss the
 // budget starts from, and the lines that show the budget.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "geo/Locator.h"
 #include "link/LinkBudget.h"
+#include "model/P452Model.h"
 #include "model/Terrain.h"
 #include "session/InputLimits.h"
 
@@ -48,6 +50,17 @@ std::string GainTextProblem(const std::string& text);
 /// @param[out] error why not: "PATH: line N: why" for a pattern file, or the
 ///   value's problem ("--tx-feeder-loss must be a number from 0 to 100, not '-1'")
 bool LinkRecordFrom(const LinkInputs& inputs, LinkRecord& record, std::string& error);
+
+/// Runs P.452-18 with the antennas of @p link: troposcatter's coupling takes
+/// their gains toward the horizon rays, the peak gains when no pattern turns
+/// them; with a pattern, once more with the gains toward the horizons the
+/// first run found (the horizons do not depend on the gains). @p in.Gt and
+/// @p in.Gr end as the gains the results were computed with.
+/// @param geometry where the path leaves each end, from a run's results
+/// @param[out] budget the budget of the results (starting from Lb)
+/// @return false when the model does not run (results.error says why)
+bool CalculateP452WithLink(P452Model& model, P452Inputs& in, P452Results& results, const LinkRecord& link,
+                           const std::function<LinkGeometry(const P452Results&)>& geometry, LinkBudget& budget);
 
 /// The loss L a path's budget starts from: the Results group's total, the
 /// basic transmission loss Lb with the gaseous loss of the path (dB).

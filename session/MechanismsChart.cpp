@@ -51,7 +51,7 @@ MechanismsChartData MechanismsChart(Session& session, const InputValues& f) {
   // The ten percentages lie within the model's bounds; the frequency must too.
   out.problem = P452RadioProblem(f.frequency, kP452MaxPercent);
   if (!out.problem.empty()) return out;
-  P452Inputs in = P452RadioInputs(f);
+  P452Inputs in = P452RadioInputs(f, session.link);
   TerrainProfile profile;
   if (!P452PathInputs(*session.terrain(), *session.zones(), session.climate(), session.tx, session.rx,
                       P452PathOptionsFor(f, session.interpolateHeights), profile, in)) {

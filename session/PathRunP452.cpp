@@ -36,6 +36,8 @@ P452Inputs radioInputs(const PathRequest& o) {
   in.htg = o.txHeight;
   in.hrg = o.rxHeight;
   ModelChoice choice = o.choice;
+  // The antennas' gains are the link record's (peak, or toward the horizons
+  // with a pattern: CalculateP452WithLink).
   choice.txGainDbi = o.link.tx.peakGainDbi();
   choice.rxGainDbi = o.link.rx.peakGainDbi();
   ApplyModelChoice(choice, in);
@@ -182,26 +184,12 @@ int RunP452Path(const PathRequest& o, bool json, PathRunOutput& io) {
   }
   P452Model model;
   P452Results results;
-  if (!model.Calculate(in, results)) return tooShort(json, results.error, terrain.get(), io);
   LinkBudget budget;
-  if (o.linkGiven) {
-    const auto budgetOf = [&] {
-      const LinkGeometry geometry = terrain ? PathLinkGeometry(tx, rx, results.theta_t, results.theta_r)
-                                            : BoresightLinkGeometry(link, results.theta_t, results.theta_r);
-      return ComputeLinkBudget(link, results.Lb, in.f, geometry);
-    };
-    budget = budgetOf();
-    // With a pattern the gain toward the horizon ray differs from the peak:
-    // the horizons do not depend on the gains, so one more run with the
-    // gains toward them gives troposcatter's coupling loss its true gains.
-    if (std::isfinite(budget.txGainTowardDbi) && std::isfinite(budget.rxGainTowardDbi) &&
-        (budget.txGainTowardDbi != in.Gt || budget.rxGainTowardDbi != in.Gr)) {
-      in.Gt = budget.txGainTowardDbi;
-      in.Gr = budget.rxGainTowardDbi;
-      if (!model.Calculate(in, results)) return tooShort(json, results.error, terrain.get(), io);
-      budget = budgetOf();
-    }
-  }
+  const auto geometry = [&](const P452Results& r) {
+    return terrain ? PathLinkGeometry(tx, rx, r.theta_t, r.theta_r) : BoresightLinkGeometry(link, r.theta_t, r.theta_r);
+  };
+  if (!CalculateP452WithLink(model, in, results, link, geometry, budget))
+    return tooShort(json, results.error, terrain.get(), io);
   const LinkBudget* shown = o.linkGiven ? &budget : nullptr;
   if (json) {
     printJson(results, o, terrain.get(), shown, io);

@@ -216,9 +216,10 @@ class Session {
 };
 
 /// The radio figures of a P.452-18 run from @p fields: frequency, time
-/// percentage, antenna heights, the Model group's gains and polarisation,
-/// the pressure (taken as dry-air pressure) and the temperature.
-P452Inputs P452RadioInputs(const InputValues& fields);
+/// percentage, antenna heights, the Model group's polarisation, the pressure
+/// (taken as dry-air pressure) and the temperature; the antennas' peak gains
+/// from @p link.
+P452Inputs P452RadioInputs(const InputValues& fields, const LinkRecord& link);
 /// What a P.452-18 terrain path takes from @p fields besides its ends: the
 /// clutter height, the coastal distances when given, the forced K factor.
 P452PathOptions P452PathOptionsFor(const InputValues& fields, bool interpolate);

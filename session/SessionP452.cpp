@@ -42,7 +42,7 @@ void lineOfSight(const TerrainProfile& p, double frequencyGHz, std::vector<doubl
 
 }  // namespace
 
-P452Inputs P452RadioInputs(const InputValues& f) {
+P452Inputs P452RadioInputs(const InputValues& f, const LinkRecord& link) {
   P452Inputs in;
   in.f = f.frequency;
   in.p = f.percent;
@@ -50,7 +50,10 @@ P452Inputs P452RadioInputs(const InputValues& f) {
   in.hrg = f.rxHeight;
   in.press = f.pressure;
   in.temp = f.temperature;
-  ApplyModelChoice(f.modelChoice, in);
+  ModelChoice choice = f.modelChoice;
+  choice.txGainDbi = link.tx.peakGainDbi();
+  choice.rxGainDbi = link.rx.peakGainDbi();
+  ApplyModelChoice(choice, in);
   return in;
 }
 
@@ -75,7 +78,7 @@ void Session::runP452Profile(const InputValues& f, CalculateOutcome& out) {
     out.invalidText = std::move(problem);
     return;
   }
-  P452Inputs in = P452RadioInputs(f);
+  P452Inputs in = P452RadioInputs(f, link);
   TerrainProfile profile;
   bool found = false;
   const bool sampled =
@@ -88,7 +91,9 @@ void Session::runP452Profile(const InputValues& f, CalculateOutcome& out) {
   out.climateStatus = ClimateStatusText(out.climateSource, in.N0, in.DN, f.forcedKFactor);
   if (!f.forcedKFactor) out.kFactor = KFactorForDeltaN(in.DN);
   P452Results r;
-  if (!p452Model().Calculate(in, r)) {
+  LinkBudget budget;
+  const auto geometry = [&](const P452Results& run) { return PathLinkGeometry(tx, rx, run.theta_t, run.theta_r); };
+  if (!CalculateP452WithLink(p452Model(), in, r, link, geometry, budget)) {
     out.pathValid = false;
     out.invalidText = std::string("No result: ") + (r.error ? r.error : "the model failed");
     return;
@@ -129,8 +134,8 @@ void Session::runP452Profile(const InputValues& f, CalculateOutcome& out) {
   out.table = ProfileTable(display, f.metric);
   out.chart = ProfileChart(display, ray, fresnel, f);
   // The budget starts from Lb, which holds the gaseous loss.
-  out.linkGeometry = PathLinkGeometry(tx, rx, r.theta_t, r.theta_r);
-  out.linkBudget = ComputeLinkBudget(link, r.Lb, in.f, *out.linkGeometry);
+  out.linkGeometry = geometry(r);
+  out.linkBudget = budget;
 }
 
 }  // namespace tarnvale

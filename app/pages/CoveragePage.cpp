@@ -315,7 +315,9 @@ void TCoveragePage::PlotCoverageClick() {
   }
   const CoverageSettings settings = readSettings();
   std::optional<LinkRecord> link;
-  if (settings.quantity != LinkQuantity::Loss) {
+  // The budget's quantities need the Link Budget page, and so does
+  // P.452-18, whose troposcatter couples through the antennas' gains.
+  if (settings.quantity != LinkQuantity::Loss || inputs->modelChoice.isP452()) {
     link = host_.link ? host_.link() : std::optional<LinkRecord>(LinkRecord{});
     if (!link) return;
   }
@@ -327,6 +329,10 @@ void TCoveragePage::PlotCoverageClick() {
   request.widthPx = settings.width;
   request.heightPx = settings.height;
   request.radio = *inputs;
+  if (link) {
+    request.radio.modelChoice.txGainDbi = link->tx.peakGainDbi();
+    request.radio.modelChoice.rxGainDbi = link->rx.peakGainDbi();
+  }
   request.n0 = s.driver.fallbackN0;
   request.deltaN = s.driver.fallbackDeltaN;
   request.terrainDirectory = host_.terrainDirectory();

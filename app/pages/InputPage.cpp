@@ -229,7 +229,7 @@ TInputPage::TInputPage(Session& session, QWidget* parent) : QWidget(parent), ses
   // the radio and weather values, then the buttons and the chart.
   QWidget* order[] = {panel2_, startLoc_,    endLoc_,         panel1_,   range_,   bearing_, ngr_,
                       loc_,    deg_,         dms_,            metric_,   imperial_, flatEarth_, interpolate_,
-                      model_,  polarisation_, txGain_,        rxGain_,   clutter_, coastGiven_,
+                      model_,  polarisation_, clutter_,       coastGiven_,
                       dct_,    dcr_,
                       freq_,   txH_,         rxH_,            percent_,  kFactor_, forcedKFactor_,
                       temperature_, pressure_, humidity_,     calculate, save,     chart1_};
@@ -259,7 +259,7 @@ bool TInputPage::checkFields() {
       {"TX_H", txH_},                     {"RX_H", rxH_},                    {kPercentLimits.name, percent_},
       {kKFactorLimits.name, kFactor_},    {kTemperatureLimits.name, temperature_},
       {kPressureLimits.name, pressure_},  {kHumidityLimits.name, humidity_},
-      {"TX_GAIN", txGain_},               {"RX_GAIN", rxGain_},              {"CLUTTER_H", clutter_},
+      {"CLUTTER_H", clutter_},
       {"DCT_KM", dct_},                   {"DCR_KM", dcr_}};
   const ModelChoice choice = readModelChoice();
   for (std::string_view name :
@@ -356,10 +356,6 @@ QWidget* TInputPage::buildModelGroup() {
   const auto field = [](const QString& name, const InputLimits& limits, double value, const QString& hint) {
     return LimitedField(name, limits, value, hint, kModelFieldWidth);
   };
-  txGain_ = field(QStringLiteral("TX_GAIN"), kHorizonGainLimits, 0,
-                  QStringLiteral("Transmitting antenna gain towards the horizon along the path, dBi (troposcatter)"));
-  rxGain_ = field(QStringLiteral("RX_GAIN"), kHorizonGainLimits, 0,
-                  QStringLiteral("Receiving antenna gain towards the horizon along the path, dBi (troposcatter)"));
   clutter_ = field(QStringLiteral("CLUTTER_H"), kClutterHeightLimits, 0,
                    QStringLiteral("Representative clutter height on every land sample, m (none within 50 m of "
                                   "either end); diffraction only"));
@@ -376,14 +372,12 @@ QWidget* TInputPage::buildModelGroup() {
   pl->addWidget(polarisation_, 0, 1);
   pl->addWidget(new QLabel(QStringLiteral("Clutter (m)")), 1, 0);
   pl->addWidget(clutter_, 1, 1);
-  pl->addWidget(new QLabel(QStringLiteral("TX gain (dBi)")), 0, 2);
-  pl->addWidget(txGain_, 0, 3);
-  pl->addWidget(new QLabel(QStringLiteral("RX gain (dBi)")), 1, 2);
-  pl->addWidget(rxGain_, 1, 3);
-  pl->addWidget(coastGiven_, 0, 4);
-  pl->addWidget(dct_, 0, 5);
-  pl->addWidget(rxCoast, 1, 4);
-  pl->addWidget(dcr_, 1, 5);
+  // The antennas' gains, which troposcatter couples through, are the Link
+  // Budget page's.
+  pl->addWidget(coastGiven_, 0, 2);
+  pl->addWidget(dct_, 0, 3);
+  pl->addWidget(rxCoast, 1, 2);
+  pl->addWidget(dcr_, 1, 3);
   gl->addWidget(p452Inputs_, 1);
   connect(model_, &QComboBox::currentIndexChanged, this, &TInputPage::ModelChange);
   connect(coastGiven_, &QCheckBox::clicked, this, &TInputPage::CoastGivenClick);
@@ -401,8 +395,6 @@ ModelChoice TInputPage::readModelChoice() const {
   ModelChoice c;
   c.model = static_cast<PathModel>(model_->currentData().toInt());
   c.polarisation = static_cast<P452Polarisation>(polarisation_->currentData().toInt());
-  c.txGainDbi = value(txGain_, defaults.txGainDbi);
-  c.rxGainDbi = value(rxGain_, defaults.rxGainDbi);
   c.clutterHeightM = value(clutter_, defaults.clutterHeightM);
   c.coastGiven = coastGiven_->isChecked();
   c.dctKm = value(dct_, defaults.dctKm);
@@ -413,8 +405,6 @@ ModelChoice TInputPage::readModelChoice() const {
 void TInputPage::restoreModelChoice(const ModelChoice& c) {
   model_->setCurrentIndex(std::max(0, model_->findData(static_cast<int>(c.model))));
   polarisation_->setCurrentIndex(std::max(0, polarisation_->findData(static_cast<int>(c.polarisation))));
-  txGain_->SetValue(c.txGainDbi);
-  rxGain_->SetValue(c.rxGainDbi);
   clutter_->SetValue(c.clutterHeightM);
   coastGiven_->setChecked(c.coastGiven);
   dct_->SetValue(c.dctKm);

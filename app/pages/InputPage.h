@@ -132,8 +132,6 @@ class TInputPage : public QWidget {
   QComboBox* model_ = nullptr;
   QWidget* p452Inputs_ = nullptr;
   QComboBox* polarisation_ = nullptr;
-  TNumEdit* txGain_ = nullptr;
-  TNumEdit* rxGain_ = nullptr;
   TNumEdit* clutter_ = nullptr;
   QCheckBox* coastGiven_ = nullptr;
   TNumEdit* dct_ = nullptr;

@@ -27,7 +27,7 @@ using test::TempDir;
 constexpr int kSouthCell = 49, kWestCell = -4, kCells = 5;
 
 std::string TileName(int south, int west) {
-  char name[16];
+  char name[32];  // room for any int, as the compiler counts
   std::snprintf(name, sizeof name, "N%02d%c%03d.hgt", south, west < 0 ? 'W' : 'E', west < 0 ? -west : west);
   return name;
 }

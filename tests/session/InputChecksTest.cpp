@@ -23,11 +23,10 @@ TEST(FieldsToCheck, PageOrderWithTheFieldsThatAreInUse) {
   // The Model group's fields follow under P.452-18, its coastal distances
   // only when given.
   EXPECT_EQ(FieldsToCheck(kByLocation, false, true),
-            (Names{"FREQ", "TX_H", "RX_H", "Percent", "TEMPERATURE", "PRESSURE", "RH", "TX_GAIN", "RX_GAIN",
-                   "CLUTTER_H"}));
+            (Names{"FREQ", "TX_H", "RX_H", "Percent", "TEMPERATURE", "PRESSURE", "RH", "CLUTTER_H"}));
   EXPECT_EQ(FieldsToCheck(kByLocation, false, true, true),
-            (Names{"FREQ", "TX_H", "RX_H", "Percent", "TEMPERATURE", "PRESSURE", "RH", "TX_GAIN", "RX_GAIN",
-                   "CLUTTER_H", "DCT_KM", "DCR_KM"}));
+            (Names{"FREQ", "TX_H", "RX_H", "Percent", "TEMPERATURE", "PRESSURE", "RH", "CLUTTER_H", "DCT_KM",
+                   "DCR_KM"}));
   EXPECT_EQ(FieldsToCheck(kByLocation, false, false, true), FieldsToCheck(kByLocation, false));
 }
 
