@@ -104,9 +104,9 @@ struct ModelOptions {
   double dcr = -1.0;           ///< receiver's distance to the coast (km); negative: from the zones
 
   bool isP452() const { return name == kP452ModelName; }
-  /// The core's form of the options, with the peak gains of @p link as the
-  /// antennas' gains toward the horizon.
-  ModelChoice choice(const LinkRecord& link) const;
+  /// The core's form of the options (the antennas' gains are the link
+  /// record's, which the core's runs and jobs take them from).
+  ModelChoice choice() const;
 };
 
 /// Inputs of a path run: the Input Data page's fields, with the program's

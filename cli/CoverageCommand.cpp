@@ -127,7 +127,7 @@ int CoverageAt(const CLocator& tx, const CoverageOptions& o, const MapQuantity& 
   request.radio.temperature = o.temperature;
   request.radio.pressure = o.pressure;
   request.radio.humidity = o.humidity;
-  request.radio.modelChoice = o.model.choice(shown.link);
+  request.radio.modelChoice = o.model.choice();
   const CRefractivity maps(o.climate.empty() ? std::filesystem::current_path() : std::filesystem::path(o.climate));
   const CoverageClimate climate = CoverageClimateAt(tx, maps, o.n0, o.deltaN);
   request.n0 = climate.n0;

@@ -22,13 +22,10 @@ CLI::Validator Within(const InputLimits& limits) {
       description);
 }
 
-ModelChoice ModelOptions::choice(const LinkRecord& link) const {
+ModelChoice ModelOptions::choice() const {
   ModelChoice c;
   c.model = isP452() ? PathModel::kP452v18 : PathModel::kClassic;
   c.polarisation = polarisation == "v" ? P452Polarisation::kVertical : P452Polarisation::kHorizontal;
-  // Toward the horizon the antennas are taken at their peak gains.
-  c.txGainDbi = link.tx.peakGainDbi();
-  c.rxGainDbi = link.rx.peakGainDbi();
   c.clutterHeightM = clutterHeight;
   // One given distance is taken as given; the other, when left out, still
   // follows from the zones (negative).

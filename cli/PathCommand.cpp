@@ -23,7 +23,7 @@ int requestFrom(const PathOptions& o, bool mechanisms, PathRequest& r, Io& io) {
     io.err << "tarnvale-cli: " << error << "\n";
     return kExitUsage;
   }
-  r.choice = o.model.choice(r.link);
+  r.choice = o.model.choice();
   r.txHeight = o.txHeight;
   r.rxHeight = o.rxHeight;
   r.frequency = o.frequency;
@@ -36,7 +36,6 @@ int requestFrom(const PathOptions& o, bool mechanisms, PathRequest& r, Io& io) {
   r.terrain = o.terrain;
   r.climate = o.climate;
   if (!o.profileFile.empty()) {
-    if (mechanisms) return kExitOk;  // refused by the run, as it always was
     r.supplied = true;
     r.latitude = o.latitude;
     r.n0 = o.n0;
@@ -73,7 +72,6 @@ int RunPath(const PathOptions& o, Io& io) {
 int RunMechanisms(const PathOptions& o, Io& io) {
   PathRequest request;
   if (const int status = requestFrom(o, true, request, io); status != kExitOk) return status;
-  request.supplied = !o.profileFile.empty();
   PathRunOutput output{io.out, io.err, "tarnvale-cli: "};
   return RunMechanismsReport(request, o.json, output);
 }

@@ -75,8 +75,6 @@ CoverageResult Coverage(const py::object& tx, double rangeKm, int resolution, in
   if (quantityName && !ParseLinkQuantity(*quantityName, quantity))
     throw py::value_error("quantity must be one of loss, power, field, margin, not '" + *quantityName + "'");
   const LinkRecord link = LinkRecordOf(linkInputs);
-  choice.txGainDbi = link.tx.peakGainDbi();
-  choice.rxGainDbi = link.rx.peakGainDbi();
   if (choice.isP452())
     if (const std::string problem = P452BoundsProblem(freq, percent); !problem.empty()) throw py::value_error(problem);
   CoverageRequest request;

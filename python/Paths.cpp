@@ -71,8 +71,6 @@ void TakeModelAndLink(Keywords& k, PathRequest& r, bool gainsOnly) {
   const LinkInputs link = TakeLink(k, gainsOnly);
   r.linkGiven = link.given();
   r.link = LinkRecordOf(link);
-  r.choice.txGainDbi = r.link.tx.peakGainDbi();
-  r.choice.rxGainDbi = r.link.rx.peakGainDbi();
   if (r.choice.isP452())
     if (const std::string problem = P452BoundsProblem(r.frequency, gainsOnly ? 50.0 : r.percent); !problem.empty())
       throw py::value_error(problem);

@@ -69,6 +69,14 @@ CoverageJob CoverageJobFor(const CoverageRequest& r) {
   job.threads = r.threads;
   job.quantity = r.quantity;
   if (r.quantity != LinkQuantity::Loss) job.link = r.link;
+  // P.452-18's troposcatter couples through the link's antennas: their peak
+  // gains, and each point's gains toward its horizons when a pattern turns
+  // them, whatever the map shows.
+  if (job.inputs.choice.isP452()) {
+    job.link = r.link;
+    job.inputs.choice.txGainDbi = r.link.tx.peakGainDbi();
+    job.inputs.choice.rxGainDbi = r.link.rx.peakGainDbi();
+  }
   if (r.part && job.grid.valid) {
     const CoverageRowBand band = CoveragePartRows(job.grid.n, *r.part);
     job.firstRow = band.first;

@@ -87,8 +87,10 @@ struct CoverageRequest {
 /// invalid transmitter or no room for a sample) and its inputs
 /// (CoverageInputsFor), and for a part the band of rows it computes (none
 /// when the part is not one of the grid's n rows: rowCount -1, which
-/// RunCoverage refuses). The window and the command line both run this job,
-/// so the same inputs give the same map.
+/// RunCoverage refuses). Under P.452-18 the job's antenna gains are the link
+/// record's peak gains, and the job keeps the record for its patterns. The
+/// window, the command line and the Python module all run this job, so the
+/// same inputs give the same map.
 CoverageJob CoverageJobFor(const CoverageRequest& request);
 
 /// The inputs of a map as (name, value) items for a GeoTIFF's metadata, so

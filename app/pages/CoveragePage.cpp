@@ -329,10 +329,6 @@ void TCoveragePage::PlotCoverageClick() {
   request.widthPx = settings.width;
   request.heightPx = settings.height;
   request.radio = *inputs;
-  if (link) {
-    request.radio.modelChoice.txGainDbi = link->tx.peakGainDbi();
-    request.radio.modelChoice.rxGainDbi = link->rx.peakGainDbi();
-  }
   request.n0 = s.driver.fallbackN0;
   request.deltaN = s.driver.fallbackDeltaN;
   request.terrainDirectory = host_.terrainDirectory();
