@@ -111,11 +111,12 @@ std::string Difference(const Part& part, const Part& first) {
   if (!std::equal(a.wholeTransform, a.wholeTransform + 6, b.wholeTransform)) return "its whole map's georeferencing";
   if (part.band.description != first.band.description || part.band.unit != first.band.unit)
     return "its band's description or unit";
-  for (const auto& [name, value] : part.whole) {
+  for (const auto& item : part.whole) {
+    const std::string& name = item.first;  // a plain name: clang's lambdas cannot capture a structured binding
     const auto same = std::find_if(first.whole.begin(), first.whole.end(),
-                                   [&](const auto& item) { return item.first == name; });
+                                   [&](const auto& other) { return other.first == name; });
     if (same == first.whole.end()) return "its item " + name + ", which the other has not";
-    if (same->second != value) return "its " + name;
+    if (same->second != item.second) return "its " + name;
   }
   if (part.whole != first.whole) return "its metadata items";
   return {};
