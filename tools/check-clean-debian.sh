@@ -51,4 +51,6 @@ clean_root_run "t=/usr/share/tarnvale/sample;
   build/cli/tarnvale-cli path --tx SU374616 --rx IO91JO26 --terrain \$t --json > /tmp/build.json;
   cmp /tmp/installed.json /tmp/build.json && echo 'installed tarnvale-cli path = build tree';
   /usr/bin/tarnvale-cli coverage --tx SU374616 --terrain \$t --resolution 8 --geotiff /tmp/installed.tif >/dev/null &&
-  [ -s /tmp/installed.tif ] && echo 'installed tarnvale-cli loads its GDAL module'"
+  [ -s /tmp/installed.tif ] && echo 'installed tarnvale-cli loads its GDAL module';
+  cd /tmp && python3 -c \"import json, tarnvale; a = tarnvale.path('SU374616', 'IO91JO26', terrain='\$t');
+assert a == json.load(open('/tmp/installed.json')), 'differs'; print('installed Python module: path() =', a['Lb'], 'dB, as tarnvale-cli')\""
